@@ -1,0 +1,1 @@
+#include "message/message_store.h"
