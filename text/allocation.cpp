@@ -6,8 +6,8 @@
 namespace board {
 namespace {
 
-[[noreturn]] void ReportToStandardError(const char* message,
-                                        int routine, int statement) {
+[[noreturn]] void ReportToStandardError(const char* message, int routine,
+                                        int statement) {
   std::fprintf(stderr, "%s\n%d, %d\n", message, routine, statement);
   std::_Exit(-1);
 }
