@@ -15,11 +15,14 @@ Text ExtractBetween(const Text& source, const Text& startMarker,
                     const Text& endMarker,
                     std::optional<int> startPosition = std::nullopt,
                     std::optional<bool> ignoreCase = std::nullopt);
-Text PercentDecode(const Text& encoded, std::optional<bool> fromUtf8 = std::nullopt);
+Text PercentDecode(const Text& encoded,
+                   std::optional<bool> fromUtf8 = std::nullopt);
 Text Utf8ToCp936(const Text& text);
 // UTF-16 units, low byte first, ended by one zero unit. Code page 65001 is
 // UTF-8, 936 and 0 (the system's ANSI code page) are code page 936.
-ByteSeq TextToUtf16(const Text& text, std::optional<int> codePage = std::nullopt);
-Text Utf16ToText(const ByteSeq& units, std::optional<int> codePage = std::nullopt);
+ByteSeq TextToUtf16(const Text& text,
+                    std::optional<int> codePage = std::nullopt);
+Text Utf16ToText(const ByteSeq& units,
+                 std::optional<int> codePage = std::nullopt);
 
 }  // namespace board

@@ -2,6 +2,8 @@
 
 #include "message/message_store.h"
 #include "message/request_server.h"
+#include "text/byte_seq.h"
+#include "text/text.h"
 
 namespace board {
 
@@ -15,6 +17,12 @@ class RequestDispatcher {
   void OnServerDataArrival();
 
  private:
+  ByteSeq Answer(const Text& client, const Text& request);
+  ByteSeq Publish(const Text& client, const Text& line);
+  ByteSeq Clear(const Text& client);
+  ByteSeq Query(const Text& client);
+  void Respond(const Text& client, const ByteSeq& body);
+
   RequestServer& server_;
   RequestLog& log_;
   MessageStore& store_;
