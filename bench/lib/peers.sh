@@ -50,7 +50,7 @@ port_is_listening() {  # port
 }
 
 wait_for_port() {  # port, name
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     port_is_listening "$1" && return 0
     sleep 0.1
   done
@@ -82,10 +82,10 @@ install_program_copy() {  # built executable
   program_store="$bench_dir/bin存储文本.txt"
 }
 
-start_program() {
+start_program() {  # [command prefix, e.g. valgrind...]
   require_free_port "$program_port" message-board
-  spawn_server "$bench_dir/program.log" "$bench_dir/bin/message-board"
-  program_pid=$!
+  spawn_server "$bench_dir/program.log" "$@" "$bench_dir/bin/message-board"
+  program_pid=${started_pids[-1]}
   wait_for_port "$program_port" message-board
 }
 
@@ -122,6 +122,21 @@ stop_program() {
 
 program_rss_kib() {
   awk '/^VmRSS:/ { print $2 }' "/proc/$program_pid/status"
+}
+
+# The program with its log page current, pinned like the other servers.
+start_program_on_display() {
+  start_program
+  show_log_page
+}
+
+# Publishes the message to each named server once, so queries find it.
+publish_message() {  # server...
+  local server
+  for server; do
+    [[ $(status_of "$(publish_url "$server")") == 200 ]] ||
+      die "publishing to $server failed"
+  done
 }
 
 # --- nginx: one worker, the message as a static file ------------------------
