@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <span>
+#include <string_view>
+
+#include "text/byte_seq.h"
+
+namespace board {
+
+// The bytes a connection still has to send, in order.
+class OutputQueue {
+ public:
+  bool IsEmpty() const { return size_ == 0; }
+  std::size_t Size() const { return size_; }
+
+  void Append(std::string_view bytes);
+  // Fills pieces with the first unsent pieces; returns how many it filled.
+  std::size_t Front(std::span<std::string_view> pieces) const;
+  // Forgets the first count bytes (at most Size()).
+  void Consume(std::size_t count);
+  void Clear();
+
+ private:
+  // Small writes are joined into the last chunk so that many short answers
+  // to a slow reader cost one allocation, not one each.
+  static constexpr std::size_t kJoinBelow = 16 * 1024;
+
+  std::deque<ByteSeq> chunks_;
+  std::size_t headOffset_ = 0;  // bytes of chunks_.front() already sent
+  std::size_t size_ = 0;
+};
+
+}  // namespace board
