@@ -21,6 +21,12 @@ struct ReplaceCase {
   std::string expected;
 };
 
+void PrintTo(const ReplaceCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(c.source) << " / "
+      << ::testing::PrintToString(c.pattern) << " -> "
+      << ::testing::PrintToString(c.replacement);
+}
+
 class ReplaceBytesTest : public ::testing::TestWithParam<ReplaceCase> {};
 
 TEST_P(ReplaceBytesTest, GivesExpectedBytes) {

@@ -20,6 +20,12 @@ struct ExtractCase {
   std::string expected;
 };
 
+void PrintTo(const ExtractCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(c.source) << " between "
+      << ::testing::PrintToString(c.startMarker) << " and "
+      << ::testing::PrintToString(c.endMarker);
+}
+
 class ExtractBetweenTest : public ::testing::TestWithParam<ExtractCase> {};
 
 TEST_P(ExtractBetweenTest, GivesTheBytesBetweenTheMarkers) {
@@ -67,6 +73,10 @@ struct DecodeCase {
   std::string encoded;
   std::string expected;
 };
+
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(c.encoded);
+}
 
 class PercentDecodeRawTest : public ::testing::TestWithParam<DecodeCase> {};
 

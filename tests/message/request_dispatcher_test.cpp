@@ -113,6 +113,8 @@ struct RequestCase {
   std::optional<std::string> storedAfter;
 };
 
+void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
+
 class DispatcherTableTest : public DispatcherTest,
                             public ::testing::WithParamInterface<RequestCase> {
 };
