@@ -4,13 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <climits>
 #include <string>
 #include <utility>
 
+#include "text/file_handle_posix.h"
 #include "text/files.h"
 #include "text/path_encoding.h"
+#include "text/temporary_file_posix.h"
 
 // Share modes are approximated with advisory locks: a reader takes a shared
 // lock and gives up when a writer holds the file; a writer takes an exclusive
@@ -26,35 +27,6 @@
 
 namespace board {
 namespace {
-
-// Owns one file descriptor.
-class FileHandle {
- public:
-  explicit FileHandle(int fd = -1) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(FileHandle&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileHandle& operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-
-  int Get() const { return fd_; }
-  bool IsOpen() const { return fd_ >= 0; }
-  // Closes now and tells whether the close succeeded.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 bool WriteAll(int fd, const ByteSeq& part) {
   std::size_t written = 0;
@@ -78,35 +50,6 @@ bool ReadAll(int fd, ByteSeq& into) {
   }
   into.Resize(got);
   return true;
-}
-
-// Directory part of a native path, separator included ("" for a bare name),
-// so that the temporary file lands on the same file system as the target.
-std::string DirectoryPrefix(const std::string& native) {
-  const std::size_t slash = native.rfind('/');
-  return slash == std::string::npos ? std::string()
-                                    : native.substr(0, slash + 1);
-}
-
-// Creates a new, exclusively locked file beside the target; O_EXCL keeps two
-// writers, or a leftover of a killed one, from sharing a name.
-FileHandle CreateTemporaryBeside(const std::string& native, std::string& name) {
-  static std::atomic<unsigned> counter{0};
-  const std::string prefix =
-      DirectoryPrefix(native) + ".board-" + std::to_string(::getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = prefix + std::to_string(counter++) + ".tmp";
-    FileHandle file(
-        ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (file.IsOpen()) {
-      if (::flock(file.Get(), LOCK_EX | LOCK_NB) == 0) return file;
-      file.Close();
-      ::unlink(name.c_str());
-      return FileHandle();
-    }
-    if (errno != EEXIST) break;
-  }
-  return FileHandle();
 }
 
 // Holds the existing target exclusively for the time of the write. False when

@@ -152,6 +152,44 @@ TEST_F(FilesTest, LocksStandInForShareModes) {
   EXPECT_EQ(Names(), std::vector<std::string>{"store"});
 }
 
+// A writer killed at any moment leaves the old or the new message, never a
+// part of one.
+TEST_F(FilesTest, KilledWriterLeavesAWholeMessage) {
+  const std::string first(1 << 16, 'a');
+  const std::string second(1 << 16, 'b');
+  const Text path = PathOf("store");
+  ASSERT_TRUE(WriteWholeFile(path, {Bytes(first)}));
+  for (int round = 0; round < 20; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 0;; ++i) {
+        WriteWholeFile(path, {Bytes(i % 2 ? first : second)});
+      }
+    }
+    ::usleep(static_cast<useconds_t>(1000 + 700 * round));
+    ::kill(child, SIGKILL);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string stored = OnDisk(dir_ / "store");
+    ASSERT_TRUE(stored == first || stored == second) << "round " << round;
+  }
+}
+
+TEST_F(FilesTest, LeftoversOfGoneWritersAreSweptOnce) {
+  const pid_t gone = ::fork();
+  ASSERT_GE(gone, 0);
+  if (gone == 0) ::_exit(0);
+  ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+  const std::string leftover = ".board-" + std::to_string(gone) + "-7.tmp";
+  Plant(dir_ / leftover, "half");
+  Plant(dir_ / ".board-1-0.tmp", "init is alive");  // pid 1 never goes
+  Plant(dir_ / ".board-x.tmp", "not ours");
+  EXPECT_TRUE(WriteWholeFile(PathOf("store"), {Bytes("s")}));
+  EXPECT_FALSE(fs::exists(dir_ / leftover));
+  EXPECT_TRUE(fs::exists(dir_ / ".board-1-0.tmp"));
+  EXPECT_TRUE(fs::exists(dir_ / ".board-x.tmp"));
+}
+
 TEST_F(FilesTest, NonAsciiNamesAreUtf8OnDiskAndRoundTrip) {
   // 运行目录 as a directory, then 存储文本.txt joined to it without a
   // separator, the way the store path is built.
