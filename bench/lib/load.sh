@@ -34,3 +34,35 @@ status_of() {  # url
 body_of() {  # url
   curl -s --max-time 5 -H 'Connection: close' "$1"
 }
+
+# CPU time (jiffies) used so far by the processes this script started and
+# their children (nginx' worker), from /proc/PID/stat.
+own_jiffies() {
+  local pid pids=() total=0 fields
+  for pid in "${started_pids[@]}"; do
+    pids+=("$pid" $(pgrep -P "$pid" || true))
+  done
+  for pid in "${pids[@]}"; do
+    [[ -r /proc/$pid/stat ]] || continue
+    fields=$(sed 's/^.*) //' "/proc/$pid/stat")
+    read -r -a fields <<<"$fields"
+    total=$((total + fields[11] + fields[12]))
+  done
+  echo "$total"
+}
+
+# Waits until the servers are quiet (together under 5% of one CPU over half
+# a second), so that none still working off the last load slows the next
+# one; at most the given number of seconds. Other work on the machine is not
+# waited for.
+wait_until_idle() {  # seconds
+  local deadline=$((SECONDS + $1)) before after hz
+  hz=$(getconf CLK_TCK)
+  while ((SECONDS < deadline)); do
+    before=$(own_jiffies)
+    sleep 0.5
+    after=$(own_jiffies)
+    (((after - before) * 40 <= hz)) && return 0
+  done
+  note "   (the servers were still busy after $1 s)"
+}
