@@ -1,0 +1,45 @@
+#include "ui/log_box.h"
+
+#include <QTextCursor>
+
+#include "ui/text_conversion.h"
+
+namespace board {
+
+LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
+  // One block more than kMaxLines: the empty block after the last line end
+  // is not a line.
+  setMaximumBlockCount(kMaxLines + 1);
+  setUndoRedoEnabled(false);
+  setTabChangesFocus(true);
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  flushTimer_.setSingleShot(true);
+  flushTimer_.setInterval(0);
+  QObject::connect(&flushTimer_, &QTimer::timeout, this, [this] { Flush(); });
+}
+
+void LogBox::AppendText(const Text& text) { AppendText(TextToQString(text)); }
+
+void LogBox::AppendText(const QString& text) {
+  pending_ += text;
+  // Even an empty text moves the caret to the end.
+  caretPending_ = true;
+  if (!flushTimer_.isActive()) flushTimer_.start();
+}
+
+void LogBox::Flush() {
+  flushTimer_.stop();
+  if (!caretPending_) return;
+  caretPending_ = false;
+  // Qt makes a line break of "\r" and of "\n" alike; a "\r\n" pair is one.
+  pending_.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QTextCursor cursor(document());
+  cursor.movePosition(QTextCursor::End);
+  if (!pending_.isEmpty()) cursor.insertText(pending_);
+  pending_.clear();
+  setTextCursor(cursor);
+  ensureCursorVisible();
+}
+
+}  // namespace board

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+#include <QTimer>
+
+#include "message/request_server.h"
+#include "text/text.h"
+
+namespace board {
+
+// The multi-line log: green on black, growing at its end and scrolling with
+// it. Appends are gathered and put into the document once per turn of the
+// event loop, so a burst of requests costs one layout instead of one each.
+// The oldest lines go once kMaxLines are kept.
+class LogBox : public QPlainTextEdit, public RequestLog {
+ public:
+  static constexpr int kMaxLines = 100000;
+
+  explicit LogBox(QWidget* parent);
+
+  // Adds text at the end, adding no line end of its own; "\r\n" in text is
+  // one line break. The caret ends after it and is scrolled into view.
+  void AppendText(const Text& text) override;
+  void AppendText(const QString& text);
+
+  // Puts gathered text into the document now.
+  void Flush();
+
+ private:
+  QString pending_;
+  bool caretPending_ = false;
+  QTimer flushTimer_;
+};
+
+}  // namespace board
