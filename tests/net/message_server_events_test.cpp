@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <ostream>
 #include <string>
 
 #include "net/message_server.h"
@@ -97,6 +98,8 @@ struct ArrivalCase {
   std::vector<std::string> pieces;  // written with a pause between them
   std::vector<std::string> arrivals;
 };
+
+void PrintTo(const ArrivalCase& c, std::ostream* out) { *out << c.name; }
 
 class Arrivals : public LoopbackTest,
                  public ::testing::WithParamInterface<ArrivalCase> {};

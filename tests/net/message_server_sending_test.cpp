@@ -2,6 +2,7 @@
 #include <sys/socket.h>
 
 #include <atomic>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -130,6 +131,8 @@ struct HalfCloseCase {
   std::size_t responseSize;
   bool closeAfterSend;
 };
+
+void PrintTo(const HalfCloseCase& c, std::ostream* out) { *out << c.name; }
 
 class HalfClosedPeer : public Responder,
                        public ::testing::WithParamInterface<HalfCloseCase> {};

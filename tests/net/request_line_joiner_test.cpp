@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ struct JoinCase {
   std::vector<std::string> delivered;
   std::string keptAtEnd;
 };
+
+void PrintTo(const JoinCase& c, std::ostream* out) { *out << c.name; }
 
 class Joining : public ::testing::TestWithParam<JoinCase> {};
 
