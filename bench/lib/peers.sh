@@ -106,8 +106,13 @@ show_log_page() {
   window=$(program_window)
   xdotool mousemove --window "$window" 239 90 click 1
   sleep 0.5
+  screenshot log-page
+}
+
+# A picture of the whole display in bench_dir, for a look with BENCH_KEEP=1.
+screenshot() {  # name
   if command -v import >/dev/null; then
-    import -window root "$bench_dir/log-page.png" 2>/dev/null || true
+    import -window root "$bench_dir/$1.png" 2>/dev/null || true
   fi
 }
 
