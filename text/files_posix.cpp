@@ -9,67 +9,63 @@
 #include <utility>
 
 #include "text/file_handle_posix.h"
+#include "text/file_io_posix.h"
 #include "text/files.h"
 #include "text/path_encoding.h"
+#include "text/spare_file_posix.h"
 #include "text/temporary_file_posix.h"
 
 // Share modes are approximated with advisory locks: a reader takes a shared
 // lock and gives up when a writer holds the file; a writer takes an exclusive
-// lock on the file it replaces and gives up when anyone else holds it.
+// lock on the file it replaces and gives up when anyone else holds it. Only a
+// regular file, or no file, is replaced.
 //
-// A write never truncates the file in place. The parts go to a fresh file in
-// the same directory, which is renamed over the target only when everything
-// was written and closed, so the target always holds either the old or the
-// new content, whatever happens to the process in between. There is no
-// fsync: the rename is atomic against a crash or kill of the process, which is
-// what the store must survive, and a sync per publish would cost far more than
-// the publish itself. After a power loss the file system decides.
+// A write never truncates the file in place. The parts go to another file in
+// the same directory, which takes the target's name only when everything was
+// written and closed: a spare whose name is swapped with the target's, or else
+// a fresh file renamed over it. Either step is atomic, so the target always
+// holds the old or the new content, whatever happens to the process. There is
+// no fsync: the swap or rename is atomic against a crash or kill of the
+// process, which is what the store must survive, and a sync per publish would
+// cost far more than the publish itself. After a power loss the file system
+// decides.
 
 namespace board {
 namespace {
 
-bool WriteAll(int fd, const ByteSeq& part) {
-  std::size_t written = 0;
-  while (written < part.Size()) {
-    const ssize_t n = ::write(fd, part.Data() + written, part.Size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    written += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool ReadAll(int fd, ByteSeq& into) {
-  std::size_t got = 0;
-  while (got < into.Size()) {
-    const ssize_t n = ::read(fd, into.MutableData() + got, into.Size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;  // the file shrank since its length was taken
-    got += static_cast<std::size_t>(n);
-  }
-  into.Resize(got);
-  return true;
-}
-
 // Holds the existing target exclusively for the time of the write. False when
-// another opener holds it; a missing or unopenable target is no obstacle.
+// another opener holds it; a missing or unopenable target is no obstacle. Open
+// for writing where allowed, so that it can be emptied once it is replaced.
 bool LockExistingTarget(const std::string& native, FileHandle& lock) {
   lock = FileHandle();
-  FileHandle target(
-      ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  struct stat named {};
+  if (::lstat(native.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+    return false;  // a directory, link or device is not replaced
+  }
+  constexpr int kFlags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+  FileHandle target(::open(native.c_str(), O_WRONLY | kFlags));
+  if (!target.IsOpen()) {
+    target = FileHandle(::open(native.c_str(), O_RDONLY | kFlags));
+  }
   if (!target.IsOpen()) return true;
   if (::flock(target.Get(), LOCK_EX | LOCK_NB) != 0) return false;
   lock = std::move(target);
   return true;
 }
 
-bool WritePartsAndClose(FileHandle& file,
-                        std::initializer_list<ByteSeq> parts) {
-  for (const ByteSeq& part : parts) {
-    if (!WriteAll(file.Get(), part)) return false;
+// The slower way, for when no spare can be had: a fresh file renamed over
+// the target.
+bool ReplaceThroughFreshFile(const std::string& native,
+                             std::initializer_list<ByteSeq> parts) {
+  std::string temporary;
+  FileHandle file = CreateTemporaryBeside(native, temporary);
+  if (!file.IsOpen()) return false;
+  if (!WriteAllParts(file.Get(), parts) || !file.Close() ||
+      ::rename(temporary.c_str(), native.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
   }
-  return file.Close();
+  return true;
 }
 
 }  // namespace
@@ -95,18 +91,18 @@ ByteSeq ReadWholeFile(const Text& path) {
 bool WriteWholeFile(const Text& path, std::initializer_list<ByteSeq> parts) {
   if (path.IsEmpty()) return false;
   const std::string native = PathToNative(path);
-  FileHandle targetLock;
-  if (!LockExistingTarget(native, targetLock)) return false;
-  std::string temporary;
-  FileHandle file = CreateTemporaryBeside(native, temporary);
-  if (!file.IsOpen()) return false;
-  if (!WritePartsAndClose(file, parts) ||
-      ::rename(temporary.c_str(), native.c_str()) != 0) {
-    file.Close();
-    ::unlink(temporary.c_str());
-    return false;
+  FileHandle old;
+  if (!LockExistingTarget(native, old)) return false;
+  RemoveLeftoverTemporariesOnce(native);
+  switch (ReplaceThroughSpare(native, parts, old)) {
+    case SpareOutcome::kReplaced:
+      return true;
+    case SpareOutcome::kFailed:
+      return false;
+    case SpareOutcome::kUnavailable:
+      break;
   }
-  return true;
+  return ReplaceThroughFreshFile(native, parts);
 }
 
 }  // namespace board

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "text/file_io_posix.h"
+
 // Temporary files are named .board-<pid>-<n>.tmp. O_EXCL keeps two writers
 // from sharing one; the pid lets a later process tell the leftovers of a
 // writer that was killed between creating and renaming, and remove them.
@@ -23,14 +25,6 @@ namespace {
 
 constexpr std::string_view kPrefix = ".board-";
 constexpr std::string_view kSuffix = ".tmp";
-
-// Directory part of a native path, separator included ("" for a bare name),
-// so that the temporary file lands on the same file system as the target.
-std::string DirectoryPrefix(const std::string& target) {
-  const std::size_t slash = target.rfind('/');
-  return slash == std::string::npos ? std::string()
-                                    : target.substr(0, slash + 1);
-}
 
 // The pid in a temporary file's name, or 0 when the name is not one of ours.
 pid_t WriterOf(std::string_view name) {
@@ -57,21 +51,21 @@ void RemoveLeftovers(const std::string& directory) {
   }
 }
 
-// Each directory is swept once per process, on its first write, so the cost
-// stays off every later write.
-void RemoveLeftoversOnce(const std::string& directory) {
+}  // namespace
+
+// Once per directory, on its first write, so the cost stays off every later
+// write.
+void RemoveLeftoverTemporariesOnce(const std::string& target) {
   static std::mutex mutex;
   static std::set<std::string> swept;
+  const std::string directory = DirectoryPrefix(target);
   const std::lock_guard<std::mutex> lock(mutex);
   if (swept.insert(directory).second) RemoveLeftovers(directory);
 }
 
-}  // namespace
-
 FileHandle CreateTemporaryBeside(const std::string& target, std::string& name) {
   static std::atomic<unsigned> counter{0};
   const std::string directory = DirectoryPrefix(target);
-  RemoveLeftoversOnce(directory);
   const std::string stem =
       directory + std::string(kPrefix) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {

@@ -13,4 +13,8 @@ namespace board {
 // target, and tells its name. A closed handle when none can be made.
 FileHandle CreateTemporaryBeside(const std::string& target, std::string& name);
 
+// Removes what writers that were killed before their rename left in the
+// directory of target; each directory is swept once per process.
+void RemoveLeftoverTemporariesOnce(const std::string& target);
+
 }  // namespace board

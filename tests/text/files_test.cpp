@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -46,13 +47,14 @@ class FilesTest : public testing::Test {
   void Plant(const fs::path& file, std::string_view content) const {
     std::ofstream(file, std::ios::binary) << content;
   }
-  // Every name in the directory: a failed or finished write leaves nothing
-  // of its own behind.
+  // Every name in the directory, sorted: a write leaves nothing of its own
+  // behind but the empty spare it swaps with the target.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir_)) {
       names.push_back(entry.path().filename().string());
     }
+    std::sort(names.begin(), names.end());
     return names;
   }
 
@@ -85,7 +87,19 @@ TEST_F(FilesTest, WriteReplacesTheWholeFile) {
 
   EXPECT_TRUE(WriteWholeFile(PathOf("store"), {ByteSeq()}));
   EXPECT_EQ(fs::file_size(dir_ / "store"), 0u);
-  EXPECT_EQ(Names(), std::vector<std::string>{"store"});
+  EXPECT_EQ(Names(), (std::vector<std::string>{".store.spare", "store"}));
+  EXPECT_EQ(fs::file_size(dir_ / ".store.spare"), 0u);  // no old message
+}
+
+TEST_F(FilesTest, SpareThatIsNotOursAloneIsNotWrittenThrough) {
+  Plant(dir_ / "other", "other file");
+  fs::create_hard_link(dir_ / "other", dir_ / ".linked.spare");
+  fs::create_symlink(dir_ / "other", dir_ / ".symlinked.spare");
+  EXPECT_TRUE(WriteWholeFile(PathOf("linked"), {Bytes("one")}));
+  EXPECT_TRUE(WriteWholeFile(PathOf("symlinked"), {Bytes("two")}));
+  EXPECT_EQ(OnDisk(dir_ / "linked"), "one");
+  EXPECT_EQ(OnDisk(dir_ / "symlinked"), "two");
+  EXPECT_EQ(OnDisk(dir_ / "other"), "other file");
 }
 
 TEST_F(FilesTest, WriteCreatesWithNormalPermissions) {
@@ -149,7 +163,6 @@ TEST_F(FilesTest, LocksStandInForShareModes) {
   ::close(other);
   EXPECT_TRUE(WriteWholeFile(PathOf("store"), {Bytes("new")}));
   EXPECT_EQ(ReadWholeFile(PathOf("store")), Bytes("new"));
-  EXPECT_EQ(Names(), std::vector<std::string>{"store"});
 }
 
 // A writer killed at any moment leaves the old or the new message, never a
