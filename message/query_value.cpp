@@ -11,6 +11,11 @@ const Text& HexDigitTable() {
   return table;
 }
 
+const Text& Percent() {
+  static const Text percent(literals::kPercent);
+  return percent;
+}
+
 // The value of the hexadecimal digit at position i: 0 to 15 for a digit of
 // either case, -2 for any other byte, 0 past the end (the empty Text is found
 // at the table's first position). Malformed escapes thus still decode to a
@@ -49,7 +54,7 @@ Text PercentDecode(const Text& encoded, std::optional<bool> fromUtf8) {
   result.Reserve(n);
   for (int i = 1; i <= n; ++i) {
     const Text byte = TextMid(encoded, i, 1);
-    if (CompareText(byte, literals::kPercent) != 0) {
+    if (CompareText(byte, Percent()) != 0) {
       result.Append(byte);
       continue;
     }
