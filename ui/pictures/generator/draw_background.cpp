@@ -42,13 +42,15 @@ void DrawProductWord(QPainter& painter) {
 
 // White lettering with a hairline of the outline colour one pixel below and
 // to the right, which lifts it off the black without leaving its rows.
-void DrawEngraved(QPainter& painter, const QPainterPath& outline,
-                  LetteringBox box) {
+// Returns where the white letters lie.
+QRectF DrawEngraved(QPainter& painter, const QPainterPath& outline,
+                    LetteringBox box) {
   box.last_row -= 1;
   const QPainterPath letters = FitLettering(outline, box);
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.fillPath(letters.translated(1, 1), palette::kOutline);
   painter.fillPath(letters, palette::kWhite);
+  return letters.boundingRect();
 }
 
 // Short tapering rules either side of a line of lettering.
@@ -77,9 +79,7 @@ void DrawFlourishes(QPainter& painter, int row, double inner_left,
 void DrawForumName(QPainter& painter) {
   const QPainterPath outline = LetteringOutline(
       QStringLiteral("Brantmoor论坛"), LetteringFont(fonts::kSerif), 0.02);
-  const LetteringBox box{126, 155, kCentreX, 230};
-  DrawEngraved(painter, outline, box);
-  const QRectF ink = FitLettering(outline, box).boundingRect();
+  const QRectF ink = DrawEngraved(painter, outline, {126, 155, kCentreX, 230});
   DrawFlourishes(painter, 140, ink.left() - 10, ink.right() + 10);
 }
 
