@@ -112,6 +112,16 @@ bool IsPlausibleSize(png_structp png, png_infop info, std::size_t file_size) {
   return stored <= kMaxInflateRatio * file_size + kInflateSlack;
 }
 
+// Where libpng is to put each row of the image, which is sized already.
+std::vector<png_bytep> RowPointers(RgbaImage& image) {
+  const std::size_t row_bytes = static_cast<std::size_t>(image.width) * 4;
+  std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    rows[row] = image.pixels.data() + row * row_bytes;
+  }
+  return rows;
+}
+
 std::optional<RgbaImage> DecodeToRgba(const ByteSeq& png) {
   PngReadStruct reader;
   if (!reader.IsValid()) {
@@ -135,10 +145,7 @@ std::optional<RgbaImage> DecodeToRgba(const ByteSeq& png) {
     return std::nullopt;
   }
   image.pixels.resize(row_bytes * static_cast<std::size_t>(image.height));
-  std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    rows[row] = image.pixels.data() + row * row_bytes;
-  }
+  std::vector<png_bytep> rows = RowPointers(image);
   if (!RunGuarded(ReadPixels, reader.png(), reader.info(), rows.data())) {
     return std::nullopt;
   }
