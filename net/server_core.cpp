@@ -193,8 +193,7 @@ bool ServerCore::OnReadable(Connection& connection, bool peerClosed) {
 }
 
 bool ServerCore::DiscardArrivals(Connection& connection) {
-  const ReadResult read =
-      ReadWaiting(connection.socket.Get(), kMaxArrival, true);
+  const ReadResult read = DiscardWaiting(connection.socket.Get(), kMaxArrival);
   if (read.ended || read.failed) {
     return EndOfStream(IdOf(connection), read.failed);
   }

@@ -162,6 +162,25 @@ ReadResult ReadWaiting(int socket, std::size_t limit, bool keepGoing) {
   return result;
 }
 
+ReadResult DiscardWaiting(int socket, std::size_t limit) {
+  ReadResult result;
+  std::array<unsigned char, 16 * 1024> sink{};
+  std::size_t total = 0;
+  while (total < limit) {
+    const ssize_t got = ::recv(socket, sink.data(), sink.size(), 0);
+    if (got > 0) {
+      total += static_cast<std::size_t>(got);
+    } else if (got == 0) {
+      result.ended = true;
+      break;
+    } else if (errno != EINTR) {
+      result.failed = !WouldBlock(errno);
+      break;
+    }
+  }
+  return result;
+}
+
 SendResult SendPieces(int socket, std::span<const std::string_view> pieces) {
   std::array<iovec, kMaxPiecesPerSend> vectors{};
   const std::size_t count = std::min(pieces.size(), vectors.size());

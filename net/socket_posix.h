@@ -55,6 +55,10 @@ struct ReadResult {
 // there, since level-triggered readiness reports later bytes anyway.
 ReadResult ReadWaiting(int socket, std::size_t limit, bool keepGoing);
 
+// Reads and drops up to limit waiting bytes; only the end of the stream or a
+// failure matters to the caller.
+ReadResult DiscardWaiting(int socket, std::size_t limit);
+
 enum class SendStatus { kAll, kPartial, kFailed };
 
 struct SendResult {
