@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "net/message_server.h"
 #include "tests/net/loopback.h"
@@ -156,6 +157,37 @@ TEST_F(Events, SeveralThousandBytesSentAtOnceAreOneArrival) {
   RunFor(server_, milliseconds(50));
   EXPECT_EQ(log_.Count(MessageServer::DataArrival), 1);
   EXPECT_EQ(log_.DataOf(AddressOf(client)), request);
+}
+
+TEST_F(Events, OneArrivalHoldsAtMostOneMebibyte) {
+  std::string request = "GET /fabu=x HTTP/1.1\r\n";
+  request += std::string(3 * 1024 * 1024, 'y');
+  UniqueFd client = Connect(port_);
+  const Text address = AddressOf(client);
+  std::thread writer([&] { Write(client, request); });
+  const bool whole = RunUntil(
+      server_, [&] { return log_.DataOf(address).size() >= request.size(); });
+  writer.join();
+  ASSERT_TRUE(whole);
+  EXPECT_TRUE(log_.DataOf(address) == request);
+  EXPECT_GE(log_.Count(MessageServer::DataArrival), 3);
+  for (const Raised& raised : log_.All()) {
+    EXPECT_LE(raised.data.size(), 1024u * 1024u);
+  }
+}
+
+TEST_F(Events, AMebibyteWithoutALineEndIsDroppedAndTheConnectionClosed) {
+  UniqueFd client = Connect(port_);
+  std::thread writer([&] {
+    const std::string noLineEnd(1024 * 1024 + 4096, 'z');
+    // The server may close before everything is written.
+    ::send(client.Get(), noLineEnd.data(), noLineEnd.size(), MSG_NOSIGNAL);
+  });
+  const bool left = log_.WaitFor(MessageServer::ClientLeave, 1);
+  writer.join();
+  ASSERT_TRUE(left);
+  EXPECT_EQ(log_.Count(MessageServer::DataArrival), 0);
+  EXPECT_EQ(server_.Clients().Count(), 0);
 }
 
 TEST_F(Events, ABareRequestLineIsHandedOnAfterAPause) {

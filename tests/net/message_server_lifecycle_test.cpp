@@ -63,14 +63,16 @@ TEST(Lifecycle, DestructionClosesEveryConnectionWithoutLeaveEvents) {
   EXPECT_FALSE(Connect(port).IsValid());
 }
 
-TEST(Lifecycle, AHandlerMayDestroyTheServer) {
+class DestroyingHandler : public ::testing::TestWithParam<int> {};
+
+TEST_P(DestroyingHandler, MayDestroyTheServer) {
   const int port = ListeningPort();
   auto server = std::make_unique<MessageServer>();
   server->SetPort(port);
   ASSERT_TRUE(server->IsListening());
   const int descriptor = server->ReadinessDescriptor();
   MessageServer* raw = server.get();
-  server->Bind(MessageServer::DataArrival, [&] {
+  server->Bind(GetParam(), [&] {
     raw->SendData(raw->GetClient(), Text("bye"));
     raw->CloseAfterSend(raw->GetClient());
     server.reset();
@@ -80,11 +82,17 @@ TEST(Lifecycle, AHandlerMayDestroyTheServer) {
   for (int i = 0; i < 4; ++i) clients.push_back(Connect(port));
   for (const UniqueFd& client : clients) Write(client, "GET / HTTP/1.1\r\n");
   for (int turn = 0; turn < 200 && server != nullptr; ++turn) {
+    if (turn == 20) clients.clear();  // for the leave event
     pollfd watched{descriptor, POLLIN, 0};
     if (::poll(&watched, 1, 10) > 0) server->HandleReadiness();
   }
   EXPECT_EQ(server, nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Events, DestroyingHandler,
+                         ::testing::Values(MessageServer::DataArrival,
+                                           MessageServer::ClientEnter,
+                                           MessageServer::ClientLeave));
 
 TEST(Lifecycle, DescriptorsComeBackAfterManyConnections) {
   const int port = ListeningPort();

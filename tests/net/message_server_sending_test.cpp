@@ -81,6 +81,16 @@ TEST_F(Responder, OutputBeyondTheCapClosesTheConnection) {
   EXPECT_TRUE(ReadToEnd(server_, client, milliseconds(20000)).ended);
 }
 
+TEST_F(Responder, AWaitForASocketThatTakesNothingFails) {
+  UniqueFd client = Connect(port_);
+  ASSERT_TRUE(log_.WaitFor(MessageServer::ClientEnter, 1));
+  const Text address = AddressOf(client);
+  // Fill the kernel's buffers; the rest is kept.
+  ASSERT_TRUE(server_.SendData(address, Pattern(16 * 1024 * 1024)));
+  EXPECT_FALSE(server_.SendData(address, ByteSeq("x"), 0));
+  EXPECT_TRUE(server_.SendData(address, ByteSeq("x")));
+}
+
 TEST_F(Responder, CloseAfterSendEndsTheStreamAfterTheWholeResponse) {
   const ByteSeq body = Pattern(3 * 1024 * 1024);
   Answer(body, true);
