@@ -54,6 +54,7 @@ bool ServerCore::StartListening(std::uint16_t port) {
     listener_.Reset();
   }
   acceptPaused_ = false;
+  descriptorLimit_ = OpenFileLimit();
   if (poller_.IsValid()) {
     listener_ = OpenListener(port);
     if (listener_.IsValid() && !poller_.Watch(listener_.Get(), kWatchReadable,
@@ -104,6 +105,7 @@ bool ServerCore::OnAcceptReady() {
     AcceptResult accepted = AcceptClient(listener_.Get());
     switch (accepted.status) {
       case AcceptStatus::kAccepted:
+        if (IntoTheReserve(accepted.socket.Get())) break;  // dropped
         if (!Adopt(std::move(accepted))) return false;
         break;
       case AcceptStatus::kRefused:
@@ -123,6 +125,14 @@ bool ServerCore::OnAcceptReady() {
     }
   }
   return true;
+}
+
+bool ServerCore::IntoTheReserve(int socket) {
+  // The kernel hands out the lowest free number, so a number this high means
+  // that fewer than the reserve are left.
+  if (socket < descriptorLimit_ - kReservedDescriptors) return false;
+  descriptorLimit_ = OpenFileLimit();  // it may have been raised since
+  return socket >= descriptorLimit_ - kReservedDescriptors;
 }
 
 bool ServerCore::Adopt(AcceptResult&& accepted) {

@@ -44,6 +44,9 @@ class ServerCore {
   static constexpr std::int64_t kShutWait = 2'000'000'000;   // ns
   static constexpr std::int64_t kAcceptPause = 100'000'000;  // ns
   static constexpr int kMaxAcceptsPerTurn = 64;
+  // Descriptors below the limit that connections never take, so that the
+  // handlers can still open a file while clients fill the table.
+  static constexpr int kReservedDescriptors = 4;
 
   explicit ServerCore(ServerEvents& events);
   // Closes every connection, raising nothing, then the listener.
@@ -71,6 +74,7 @@ class ServerCore {
   bool Dispatch(const Readiness& ready);
   bool OnAcceptReady();
   bool Adopt(AcceptResult&& accepted);
+  bool IntoTheReserve(int socket);
   bool OnClientReady(Connection& connection, const Readiness& ready);
   bool OnReadable(Connection& connection, bool peerClosed);
   bool DiscardArrivals(Connection& connection);
@@ -107,6 +111,7 @@ class ServerCore {
   DeadlineTimer timer_;
   UniqueFd listener_;
   UniqueFd spare_;
+  int descriptorLimit_ = 0;
   bool acceptPaused_ = false;
   bool clientsWatched_ = false;
   bool inTurn_ = false;

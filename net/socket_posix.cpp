@@ -67,6 +67,15 @@ void RaiseOpenFileLimit() {
   ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
+int OpenFileLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return INT_MAX;
+  if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > INT_MAX) {
+    return INT_MAX;
+  }
+  return static_cast<int>(limit.rlim_cur);
+}
+
 UniqueFd OpenListener(std::uint16_t port) {
   UniqueFd listener(
       ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));

@@ -14,6 +14,9 @@ namespace board {
 // Raises the soft limit of open descriptors to the hard limit.
 void RaiseOpenFileLimit();
 
+// The soft limit of open descriptors, at most INT_MAX.
+int OpenFileLimit();
+
 // A non-blocking TCP listener on every local IPv4 address; invalid when the
 // port cannot be had.
 UniqueFd OpenListener(std::uint16_t port);

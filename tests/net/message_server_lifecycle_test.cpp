@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "net/message_server.h"
+#include "net/server_core.h"
 #include "tests/net/loopback.h"
 
 namespace board::testing {
@@ -217,6 +218,56 @@ TEST(Lifecycle, AFullDescriptorTableNeitherSpinsNorStopsService) {
     ReadAvailable(client, received);
     return received.bytes == "ok";
   }));
+}
+
+TEST(Lifecycle, ConnectionsLeaveDescriptorsForFilesNearTheLimit) {
+  MessageServer server;
+  bool opened = true;
+  server.Bind(MessageServer::DataArrival, [&] {
+    // What a handler that reads a file needs.
+    opened = UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC)).IsValid();
+    server.SendData(server.GetClient(), Text("ok"));
+    server.CloseAfterSend(server.GetClient());
+  });
+  std::vector<UniqueFd> clients;
+  for (int i = 0; i < 8; ++i) {
+    clients.emplace_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  }
+  const int port = ListeningPort();
+  DescriptorLimit limit(static_cast<rlim_t>(HighestOpenDescriptor() + 64));
+  // Every descriptor is taken but the top six.
+  std::vector<UniqueFd> fillers;
+  for (int i = 0; i < 1000; ++i) {
+    UniqueFd filler(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (!filler.IsValid()) break;
+    fillers.push_back(std::move(filler));
+  }
+  ASSERT_GT(fillers.size(), 6u);
+  fillers.resize(fillers.size() - 6);
+  server.SetPort(port);  // the server learns the limit as it listens
+  ASSERT_TRUE(server.IsListening());
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  for (const UniqueFd& client : clients) {
+    ASSERT_EQ(::connect(client.Get(), reinterpret_cast<sockaddr*>(&address),
+                        sizeof address),
+              0);
+    RunFor(server, milliseconds(5));
+  }
+  const int kept = server.Clients().Count();
+  EXPECT_EQ(kept, 6 - ServerCore::kReservedDescriptors);
+  for (const UniqueFd& client : clients) {
+    Write(client, "GET /chaxun HTTP/1.1\r\n\r\n");
+  }
+  int answered = 0;
+  for (const UniqueFd& client : clients) {
+    const Received received = ReadToEnd(server, client, milliseconds(300));
+    answered += received.bytes == "ok" ? 1 : 0;
+  }
+  EXPECT_EQ(answered, kept);
+  EXPECT_TRUE(opened);
 }
 
 TEST(Lifecycle, AHandlerMayMoveThePort) {
