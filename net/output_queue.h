@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "text/byte_seq.h"
 
@@ -27,8 +27,13 @@ class OutputQueue {
   // to a slow reader cost one allocation, not one each.
   static constexpr std::size_t kJoinBelow = 16 * 1024;
 
-  std::deque<ByteSeq> chunks_;
-  std::size_t headOffset_ = 0;  // bytes of chunks_.front() already sent
+  void DropSentChunks();
+
+  // A vector, unlike a deque, allocates nothing while empty, and most
+  // connections never keep anything.
+  std::vector<ByteSeq> chunks_;
+  std::size_t head_ = 0;        // chunks before it are sent
+  std::size_t headOffset_ = 0;  // bytes of chunks_[head_] already sent
   std::size_t size_ = 0;
 };
 

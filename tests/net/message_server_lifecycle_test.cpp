@@ -235,6 +235,8 @@ TEST(Lifecycle, ConnectionsLeaveDescriptorsForFilesNearTheLimit) {
   }
   const int port = ListeningPort();
   DescriptorLimit limit(static_cast<rlim_t>(HighestOpenDescriptor() + 64));
+  server.SetPort(port);  // the server learns the limit as it listens
+  ASSERT_TRUE(server.IsListening());
   // Every descriptor is taken but the top six.
   std::vector<UniqueFd> fillers;
   for (int i = 0; i < 1000; ++i) {
@@ -244,8 +246,6 @@ TEST(Lifecycle, ConnectionsLeaveDescriptorsForFilesNearTheLimit) {
   }
   ASSERT_GT(fillers.size(), 6u);
   fillers.resize(fillers.size() - 6);
-  server.SetPort(port);  // the server learns the limit as it listens
-  ASSERT_TRUE(server.IsListening());
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
