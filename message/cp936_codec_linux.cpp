@@ -1,6 +1,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <cstdio>
 
@@ -57,46 +58,55 @@ iconv_t Encoder() {
   return converter.Handle();
 }
 
-struct Replacement {
-  std::size_t skipped;     // input bytes the refused sequence takes
-  std::string_view bytes;  // what stands for it in the output
+// The end of a ByteSeq being written: room is added by doubling and the
+// unused rest cut off once at the end, so repeated conversions into the same
+// result stay linear.
+class Output {
+ public:
+  explicit Output(ByteSeq& bytes) : bytes_(bytes), written_(bytes.Size()) {}
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  void MakeRoom(std::size_t room) {
+    if (bytes_.Size() - written_ < room) {
+      bytes_.Resize(std::max(2 * bytes_.Size(), written_ + room));
+    }
+  }
+  char* At() {
+    return reinterpret_cast<char*>(bytes_.MutableData()) + written_;
+  }
+  std::size_t Room() const { return bytes_.Size() - written_; }
+  void Advance(std::size_t count) { written_ += count; }
+  void Append(std::string_view part) {
+    MakeRoom(part.size());
+    std::copy(part.begin(), part.end(), At());
+    written_ += part.size();
+  }
+  void Finish() { bytes_.Resize(written_); }
+
+ private:
+  ByteSeq& bytes_;
+  std::size_t written_;
 };
 
-// Runs the whole input through the descriptor, growing out as needed; where
-// the converter refuses, refused(rest of input) says what to do. Every
-// Replacement skips at least one byte, so the loop always ends.
-template <class Refused>
-void Convert(iconv_t descriptor, std::string_view input, ByteSeq& out,
-             std::size_t expectedSize, Refused refused) {
+// Converts input until its end or the first sequence the converter refuses;
+// returns the input bytes used.
+std::size_t ConvertUntilRefused(iconv_t descriptor, std::string_view input,
+                                Output& out, std::size_t expectedSize) {
   iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
-  std::size_t written = out.Size();
-  out.Resize(written + expectedSize + 8);
+  out.MakeRoom(expectedSize + 8);
   char* in = const_cast<char*>(input.data());  // iconv only reads it
   std::size_t inLeft = input.size();
   while (inLeft > 0) {
-    char* outAt = reinterpret_cast<char*>(out.MutableData()) + written;
-    std::size_t outLeft = out.Size() - written;
+    char* outAt = out.At();
+    std::size_t outLeft = out.Room();
     const std::size_t result =
         iconv(descriptor, &in, &inLeft, &outAt, &outLeft);
-    written = out.Size() - outLeft;
-    if (result != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) {
-      out.Resize(out.Size() * 2);
-      continue;
-    }
-    const Replacement replacement = refused(std::string_view(in, inLeft));
-    if (out.Size() - written < replacement.bytes.size()) {
-      out.Resize(out.Size() * 2 + replacement.bytes.size());
-    }
-    std::copy(replacement.bytes.begin(), replacement.bytes.end(),
-              out.MutableData() + written);
-    written += replacement.bytes.size();
-    const std::size_t skipped = std::min(replacement.skipped, inLeft);
-    in += skipped;
-    inLeft -= skipped;
-    iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+    out.Advance(out.Room() - outLeft);
+    if (result != static_cast<std::size_t>(-1) || errno != E2BIG) break;
+    out.MakeRoom(2 * out.Room() + 8);
   }
-  out.Resize(written);
+  return input.size() - inLeft;
 }
 
 bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
@@ -104,24 +114,13 @@ bool IsTrailByte(unsigned char byte) {
   return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
 }
 
-Replacement RefusedCp936(std::string_view rest) {
-  static constexpr char kReplacementUnit[] = "\xFD\xFF";  // U+FFFD
-  const bool pair = rest.size() >= 2 &&
-                    IsLeadByte(static_cast<unsigned char>(rest[0])) &&
-                    IsTrailByte(static_cast<unsigned char>(rest[1]));
-  return {pair ? 2u : 1u, std::string_view(kReplacementUnit, 2)};
-}
-
-unsigned UnitIn(std::string_view rest, std::size_t index) {
-  return static_cast<unsigned char>(rest[2 * index]) |
-         (unsigned{static_cast<unsigned char>(rest[2 * index + 1])} << 8);
-}
-
-Replacement RefusedUtf16(std::string_view rest) {
-  const bool pair = rest.size() >= 4 &&
-                    utf16::IsHighSurrogate(UnitIn(rest, 0)) &&
-                    utf16::IsLowSurrogate(UnitIn(rest, 1));
-  return pair ? Replacement{4, "??"} : Replacement{2, "?"};
+// How many bytes of the refused sequence at the start of rest make one
+// character: a lead byte with a trail byte after it is one pair.
+std::size_t RefusedLength(std::string_view rest) {
+  return rest.size() >= 2 && IsLeadByte(static_cast<unsigned char>(rest[0])) &&
+                 IsTrailByte(static_cast<unsigned char>(rest[1]))
+             ? 2
+             : 1;
 }
 
 bool IsAscii(std::string_view bytes) {
@@ -129,36 +128,104 @@ bool IsAscii(std::string_view bytes) {
                      [](char byte) { return (byte & 0x80) == 0; });
 }
 
+// The converter's verdict on a unit never changes, and asking for it again is
+// costly: after a refusal glibc redoes the conversion of what it was given,
+// so each thread remembers the units it was refused, and hands the converter
+// runs of bounded length.
+constexpr std::size_t kRunUnits = 512;
+
+std::bitset<0x10000>& RefusedUnits() {
+  thread_local std::bitset<0x10000> refused;
+  return refused;
+}
+
+// Code page 936 has no character beyond U+FFFF, so surrogates are never
+// handed to the converter.
+bool IsKnownRefused(unsigned unit) {
+  return utf16::IsHighSurrogate(unit) || utf16::IsLowSurrogate(unit) ||
+         RefusedUnits().test(unit);
+}
+
+// "??" for a surrogate pair, "?" for any other refused unit; returns the units
+// taken.
+std::size_t AppendRefused(const ByteSeq& units, std::size_t at,
+                          std::size_t count, Output& out) {
+  const bool pair = utf16::IsHighSurrogate(utf16::UnitAt(units, at)) &&
+                    at + 1 < count &&
+                    utf16::IsLowSurrogate(utf16::UnitAt(units, at + 1));
+  out.Append(pair ? std::string_view("??") : std::string_view("?"));
+  return pair ? 2 : 1;
+}
+
+// Converts units first to last, none known to be refused, until the end or
+// the first unit refused; returns the index it stopped at.
+std::size_t AppendRunAsCp936(const ByteSeq& units, std::size_t first,
+                             std::size_t last, Output& out) {
+  bool ascii = true;
+  for (std::size_t i = first; i < last && ascii; ++i) {
+    ascii = utf16::UnitAt(units, i) < 0x80;
+  }
+  if (ascii) {  // the common case needs no converter
+    out.MakeRoom(last - first);
+    for (std::size_t i = first; i < last; ++i) {
+      out.At()[i - first] = static_cast<char>(utf16::UnitAt(units, i));
+    }
+    out.Advance(last - first);
+    return last;
+  }
+  const std::string_view input(
+      reinterpret_cast<const char*>(units.Data()) + 2 * first,
+      2 * (last - first));
+  return first + ConvertUntilRefused(Encoder(), input, out, 0) / 2;
+}
+
 }  // namespace
 
 void AppendCp936AsUtf16(std::string_view bytes, ByteSeq& units) {
   if (IsAscii(bytes)) {  // the common case needs no converter
-    units.Reserve(units.Size() + 2 * bytes.size());
-    for (const char byte : bytes) utf16::AppendUnit(units, byte);
-    return;
-  }
-  // Every byte gives at most one unit.
-  Convert(Decoder(), bytes, units, 2 * bytes.size(), RefusedCp936);
-}
-
-void AppendUtf16AsCp936(const ByteSeq& units, std::size_t count, ByteSeq& out) {
-  bool ascii = true;
-  for (std::size_t i = 0; i < count && ascii; ++i) {
-    ascii = utf16::UnitAt(units, i) < 0x80;
-  }
-  if (ascii) {
-    const std::size_t base = out.Size();
-    out.Resize(base + count);
-    for (std::size_t i = 0; i < count; ++i) {
-      out.MutableData()[base + i] =
-          static_cast<unsigned char>(utf16::UnitAt(units, i));
+    const std::size_t base = units.Size();
+    units.Resize(base + 2 * bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      units.MutableData()[base + 2 * i] = static_cast<unsigned char>(bytes[i]);
     }
     return;
   }
+  // A refusal here is found in the first step of glibc's conversion and
+  // costs little, so the whole text goes in at once.
+  Output out(units);
+  // Every byte gives at most one unit.
+  out.MakeRoom(2 * bytes.size() + 2);
+  while (!bytes.empty()) {
+    bytes.remove_prefix(ConvertUntilRefused(Decoder(), bytes, out, 0));
+    if (bytes.empty()) break;
+    out.Append("\xFD\xFF");  // U+FFFD
+    bytes.remove_prefix(RefusedLength(bytes));
+  }
+  out.Finish();
+}
+
+void AppendUtf16AsCp936(const ByteSeq& units, std::size_t count,
+                        ByteSeq& bytes) {
+  Output out(bytes);
   // Every unit gives at most two bytes.
-  const std::string_view input(reinterpret_cast<const char*>(units.Data()),
-                               2 * count);
-  Convert(Encoder(), input, out, 2 * count, RefusedUtf16);
+  out.MakeRoom(2 * count);
+  std::size_t i = 0;
+  while (i < count) {
+    if (IsKnownRefused(utf16::UnitAt(units, i))) {
+      i += AppendRefused(units, i, count, out);
+      continue;
+    }
+    std::size_t end = i + 1;
+    while (end < count && end - i < kRunUnits &&
+           !IsKnownRefused(utf16::UnitAt(units, end))) {
+      ++end;
+    }
+    i = AppendRunAsCp936(units, i, end, out);
+    // Where the converter stopped early, it refused that unit; the next turn
+    // writes "?" for it.
+    if (i < end) RefusedUnits().set(utf16::UnitAt(units, i));
+  }
+  out.Finish();
 }
 
 }  // namespace board
