@@ -31,8 +31,6 @@ struct Connection {
   // When the kept start of the request line is handed on regardless.
   std::int64_t lineDeadline = 0;
   bool lineTimerQueued = false;
-  // When a shut connection whose peer does not close is closed anyway.
-  std::int64_t shutDeadline = 0;
 
   bool InTable() const { return stage != Stage::kDraining; }
   bool AcceptsOutput() const {

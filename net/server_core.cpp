@@ -105,7 +105,8 @@ bool ServerCore::OnAcceptReady() {
     AcceptResult accepted = AcceptClient(listener_.Get());
     switch (accepted.status) {
       case AcceptStatus::kAccepted:
-        if (IntoTheReserve(accepted.socket.Get())) break;  // dropped
+        // Dropped there: the socket closes with accepted.
+        if (IntoTheReserve(accepted.socket.Get())) break;
         if (!Adopt(std::move(accepted))) return false;
         break;
       case AcceptStatus::kRefused:
@@ -330,8 +331,8 @@ bool ServerCore::SettleOne(Connection& connection) {
     return CloseWithLeave(connection);
   }
   connection.stage = Connection::Stage::kShut;
-  connection.shutDeadline = MonotonicNow() + kShutWait;
-  deadlines_.Push({connection.shutDeadline, DeadlineQueue::Kind::kShutWait,
+  // A peer that never closes is closed after a while all the same.
+  deadlines_.Push({MonotonicNow() + kShutWait, DeadlineQueue::Kind::kShutWait,
                    connection.socket.Get(), connection.serial});
   Rewatch(connection);
   return true;
