@@ -184,6 +184,35 @@ TEST(Utf16ToTextTest, WritesUtf8ForCodePage65001) {
   EXPECT_EQ(Str(Utf16ToText(ByteSeq("\x00\xDC"s), 65001)), "\xEF\xBF\xBD");
 }
 
+// Long texts go to the converter in pieces, and what it refused once is not
+// asked again; neither may change a byte of the result.
+TEST(CodePage936LongTextTest, MixedCharactersConvertTheSameEverywhere) {
+  // 你, 😀 (a surrogate pair), é, 가 (lacking in the code page), a
+  const std::string unitsOnce =
+      "\x60\x4F\x3D\xD8\x00\xDE\xE9\x00\x00\xAC"
+      "a\0"s;
+  const std::string textOnce = "\xC4\xE3??\xA8\xA6?a";
+  std::string units;
+  std::string text;
+  for (int i = 0; i < 3000; ++i) {
+    units += unitsOnce;
+    text += textOnce;
+  }
+  EXPECT_EQ(Str(Utf16ToText(ByteSeq(units), 936)), text);
+  EXPECT_EQ(Str(Utf16ToText(ByteSeq(units), 936)), text);
+
+  // 你, an undefined byte, 好, a lead byte cut off by an ASCII byte
+  const std::string bytesOnce = "\xC4\xE3\xFF\xBA\xC3\x81\x30";
+  const std::string readOnce = "\x60\x4F\xFD\xFF\x7D\x59\xFD\xFF\x30\x00"s;
+  std::string bytes;
+  std::string read;
+  for (int i = 0; i < 3000; ++i) {
+    bytes += bytesOnce;
+    read += readOnce;
+  }
+  EXPECT_EQ(Units(TextToUtf16(bytes.c_str(), 936)), read + "\0\0"s);
+}
+
 // The window shows every Text through these two conversions and reads its
 // boxes back through them, so every character of the code page must come back
 // as it went in.
