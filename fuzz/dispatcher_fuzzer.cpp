@@ -1,11 +1,10 @@
 // Arbitrary bytes as one arrival of request data: whatever arrives, the
 // dispatcher sends exactly one well-formed response and then closes.
 
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -61,10 +60,13 @@ class Log : public RequestLog {
 };
 
 std::string MakeStoreDirectory() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "board-fuzz-XXXXXX").string();
-  FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
-  return pattern;
+  std::random_device random;
+  for (;;) {
+    const std::filesystem::path candidate =
+        std::filesystem::temp_directory_path() /
+        ("board-fuzz-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) return candidate.string();
+  }
 }
 
 // Made once for the whole run; the store file lives in a directory of its

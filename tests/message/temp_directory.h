@@ -1,21 +1,28 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "text/text.h"
 
 namespace board::testing {
 
-// A fresh directory under /tmp, removed with everything in it at the end of
-// the test.
+// A fresh directory of its own in the temporary directory, removed with
+// everything in it at the end of the test.
 class TempDirectory {
  public:
   TempDirectory() {
-    std::string pattern = "/tmp/board-message-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate =
+          base / ("board-message-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) {
+        path_ = candidate.string();
+      }
+    }
   }
   ~TempDirectory() {
     std::error_code ignored;
