@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -127,6 +128,25 @@ QByteArray Exchange(int port, const QByteArray& request,
       },
       limit);
   return received;
+}
+
+OpenConnection::OpenConnection(int port)
+    : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+  const sockaddr_in address = Address(INADDR_LOOPBACK, port);
+  connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&address),
+                       sizeof address) == 0;
+}
+
+OpenConnection::~OpenConnection() {
+  if (fd_ >= 0) close(fd_);
+}
+
+bool OpenConnection::WasClosedByPeer(std::chrono::milliseconds limit) {
+  pollfd watched = {fd_, POLLIN, 0};
+  if (poll(&watched, 1, static_cast<int>(limit.count())) <= 0) return false;
+  char byte;
+  const ssize_t got = recv(fd_, &byte, 1, MSG_DONTWAIT);
+  return got == 0 || (got < 0 && errno == ECONNRESET);
 }
 
 }  // namespace board::testing

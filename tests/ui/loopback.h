@@ -24,6 +24,25 @@ bool AcceptsConnections(int port);
 QByteArray Exchange(int port, const QByteArray& request,
                     std::chrono::milliseconds limit = std::chrono::seconds(5));
 
+// A connection that stays open until the test lets it go.
+class OpenConnection {
+ public:
+  explicit OpenConnection(int port);
+  ~OpenConnection();
+  OpenConnection(const OpenConnection&) = delete;
+  OpenConnection& operator=(const OpenConnection&) = delete;
+
+  bool IsConnected() const { return connected_; }
+  // Whether the other side has closed the connection (no event loop turns:
+  // for a server that is already gone).
+  bool WasClosedByPeer(
+      std::chrono::milliseconds limit = std::chrono::seconds(2));
+
+ private:
+  int fd_ = -1;
+  bool connected_ = false;
+};
+
 // Turns the event loop until done() holds or the time is up.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds limit = std::chrono::seconds(5));

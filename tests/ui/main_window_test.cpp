@@ -59,6 +59,7 @@ class MainWindowTest : public QObject {
   void sameTextTwiceKeepsServing();
   void logShowsRequests();
   void minimiseKeepsServing();
+  void destroyingTheWindowClosesEveryConnection();
   void escapeClosesFromEveryControl_data();
   void escapeClosesFromEveryControl();
   void tabVisitsVisibleStops_data();
@@ -273,6 +274,19 @@ void MainWindowTest::minimiseKeepsServing() {
   QCoreApplication::processEvents();
   QVERIFY(
       window_->Log().toPlainText().endsWith(QStringLiteral(" ： 删除成功 \n")));
+}
+
+void MainWindowTest::destroyingTheWindowClosesEveryConnection() {
+  const int port = MoveToFreePort();
+  testing::OpenConnection first(port);
+  testing::OpenConnection second(port);
+  QVERIFY(first.IsConnected() && second.IsConnected());
+  QVERIFY(testing::PumpUntil(
+      [this] { return window_->Server().Clients().Count() == 2; }));
+  window_.reset();
+  QVERIFY(first.WasClosedByPeer());
+  QVERIFY(second.WasClosedByPeer());
+  QVERIFY(!AcceptsConnections(port));
 }
 
 void MainWindowTest::escapeClosesFromEveryControl_data() {
