@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <limits>
 
 #include "message/request_dispatcher.h"
 #include "net/message_server.h"
@@ -40,6 +41,8 @@ Control* AddControl(QWidget& parent, const QString& name, QRect geometry,
 QLineEdit* AddLineEdit(QWidget& parent, const QString& name, QRect geometry,
                        const QString& text, const QString& style) {
   auto* edit = AddControl<QLineEdit>(parent, name, geometry);
+  // No length limit of its own (Qt's default stops at 32767 characters).
+  edit->setMaxLength(std::numeric_limits<int>::max());
   edit->setText(text);
   edit->setAlignment(Qt::AlignCenter);
   edit->setStyleSheet(style);

@@ -122,6 +122,10 @@ void MainWindowTest::startState() {
   QCOMPARE(window_->MinimizeButton().ShownPicture(),
            PngToQImage(MinimizeNormalPicture()));
   QCOMPARE(window_->PortBox().text(), QStringLiteral("9988"));
+  QCOMPARE(window_->PortBox().alignment(), Qt::AlignCenter);
+  const QString longText(40000, QChar('7'));
+  window_->PortBox().setText(longText);
+  QCOMPARE(window_->PortBox().text(), longText);
   QCOMPARE(window_->Log().toPlainText(), QString());
   QCOMPARE(window_->Server().GetPort(), MessageServer::kDefaultPort);
   QCOMPARE(Named<QLineEdit>(*window_, "编辑框7").text(),
