@@ -22,3 +22,12 @@ build_program() {  # build dir, cmake options...
   cmake --build "$dir" --target message-board >"$bench_dir/build.log" 2>&1 ||
     { tail -n 40 "$bench_dir/build.log" >&2; die "build failed"; }
 }
+
+# Runs the calling script again inside a network namespace of its own with
+# only loopback up, so its ports never meet a program or test elsewhere on
+# the machine and no packet can leave 127.0.0.1. Call it with "$0" "$@".
+enter_own_network() {  # script, arguments...
+  [[ -n "${BENCH_OWN_NETWORK:-}" ]] && return 0
+  exec env BENCH_OWN_NETWORK=1 unshare --net -- \
+    bash -c 'ip link set lo up && exec "$0" "$@"' "$@"
+}
