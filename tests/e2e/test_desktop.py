@@ -106,8 +106,13 @@ class Desktop:
         time.sleep(0.3)
 
     def screenshot(self, name):
+        """The whole screen, for pixel checks, and the window cut out of it
+        (the picture kept for people to look at)."""
         path = os.path.join(self.shots, name)
         run("import", "-display", self.display, "-window", "root", path)
+        x, y, w, h = self.geometry()
+        run("convert", path, "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+            path.replace(".png", "-window.png"))
         return path
 
     def pixels(self, shot, area):

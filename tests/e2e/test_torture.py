@@ -8,12 +8,15 @@ descriptors, idle.
 Usage: test_torture.py PROGRAM
 """
 
+import collections
 import random
 import socket
+import threading
 import struct
 import statistics
 import sys
 import time
+from concurrent.futures import ThreadPoolExecutor
 
 import board
 from board import check, show
@@ -22,6 +25,50 @@ SENTINEL = "守护的留言 sentinel 0936".encode("gbk")
 PROBE_BOUND = 0.100          # seconds for a fresh query, best of a few tries
 RSS_BOUND_KIB = 512 * 1024   # the process never needs more than this
 BIG_STORE = 16 << 20
+
+
+Hostile = collections.namedtuple(
+    "Hostile", "kind request mutates whole half_close")
+
+
+class BackgroundProber(threading.Thread):
+    """Queries every 100 ms while a load runs, for the latency under load."""
+
+    def __init__(self, torture):
+        super().__init__(daemon=True)
+        self.torture = torture
+        self.stopping = threading.Event()
+        self.times = []
+        self.wrong = []
+
+    def run(self):
+        expected = board.response_for(self.torture.expected)
+        while not self.stopping.wait(0.1):
+            try:
+                data, how, seconds = board.exchange(
+                    b"GET /chaxun HTTP/1.1\r\n\r\n", timeout=3)
+            except OSError as error:
+                data, how, seconds = b"", type(error).__name__, 3.0
+            self.times.append(seconds)
+            if data != expected:
+                self.wrong.append(f"{show(data)} ({how})")
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stopping.set()
+        self.join()
+        notes = self.torture.notes
+        if self.times:
+            ordered = sorted(self.times)
+            notes["queries_under_load"] = len(ordered)
+            notes["query_ms_under_load_median"] = round(
+                ordered[len(ordered) // 2] * 1000, 1)
+            notes["query_ms_under_load_worst"] = round(ordered[-1] * 1000, 1)
+        for wrong in self.wrong[:5]:
+            self.torture.problem(f"query under load answered {wrong}", "probes")
 
 
 class Torture:
@@ -34,6 +81,8 @@ class Torture:
         self.probes = []
         self.rss = []
         self.problems = []
+        self.topics = {}
+        self.phase = "start"
         self.notes = {}
 
     # -- bookkeeping ---------------------------------------------------------
@@ -45,10 +94,14 @@ class Torture:
         key = f"{kind}: {how}"
         self.outcomes[key] = self.outcomes.get(key, 0) + 1
 
-    def problem(self, text):
+    def problem(self, text, topic=None):
+        """Records a fault under the phase that saw it, or a topic of its
+        own (probes, memory) that spans the phases."""
+        topic = topic or self.phase
         if len(self.problems) < 40:
             self.problems.append(text)
-        print("PROBLEM", text)
+        self.topics[topic] = self.topics.get(topic, 0) + 1
+        print("PROBLEM", text, flush=True)
 
     def pid(self):
         return self.copy.process.pid
@@ -65,17 +118,17 @@ class Torture:
         times = []
         for _ in range(tries):
             data, how, seconds = board.exchange(
-                b"GET /chaxun HTTP/1.1\r\n\r\n", timeout=10)
+                b"GET /chaxun HTTP/1.1\r\n\r\n", timeout=3)
             times.append(seconds)
             if data != board.response_for(expected):
                 self.problem(f"probe '{label}': expected "
                              f"{show(board.response_for(expected))}, got "
-                             f"{show(data)} ({how})")
+                             f"{show(data)} ({how})", "probes")
                 break
         self.probes.append((label, min(times), max(times)))
         if min(times) > PROBE_BOUND:
             self.problem(f"probe '{label}': best of {tries} took "
-                         f"{min(times) * 1000:.0f} ms")
+                         f"{min(times) * 1000:.0f} ms", "probes")
         self.sample_memory(label)
 
     def check_store(self, context):
@@ -87,18 +140,25 @@ class Torture:
 
     # -- phase 1: hostile requests -------------------------------------------
 
-    def send_hostile(self, kind, request, mutates, whole=None):
-        """One hostile request on its own connection. A request that cannot
-        publish or clear must leave the store alone; one that can must be
-        answered 发布成功 with the store then equal to a query's answer, or
-        answered 发布失败 with the store unchanged."""
-        self.count(kind)
-        half_close = self.rng.random() < 0.5
+    @staticmethod
+    def send(hostile):
+        """Sends one hostile request on its own connection; safe to run on
+        many threads at once. Returns (data, how) or (None, error name)."""
         try:
-            data, how, _ = board.exchange(request, timeout=5,
-                                          half_close=half_close)
+            data, how, _ = board.exchange(hostile.request, timeout=5,
+                                          half_close=hostile.half_close)
+            return data, how
         except OSError as error:
-            self.outcome(kind, type(error).__name__)
+            return None, type(error).__name__
+
+    def judge(self, hostile, data, how):
+        """A request that cannot publish or clear must leave the store alone;
+        one that can must be answered 发布成功, or 发布失败 with the store
+        unchanged."""
+        kind, request = hostile.kind, hostile.request
+        self.count(kind)
+        if data is None:
+            self.outcome(kind, how)
             return
         if how == "timeout":
             self.problem(f"{kind}: no answer and no close within 5 s for "
@@ -109,8 +169,8 @@ class Torture:
             self.problem(f"{kind}: malformed answer to {show(request)}: {error}")
             return
         self.outcome(kind, "answered" if data else f"no answer, {how}")
-        if mutates:
-            self.after_publish(kind, request, body, whole)
+        if hostile.mutates:
+            self.after_publish(kind, request, body, hostile.whole)
         else:
             self.after_harmless(kind, request, body)
 
@@ -144,8 +204,18 @@ class Torture:
         self.check_store("valid publish")
 
     def hostile_requests(self):
-        """Yields (kind, request, can_mutate, the whole message it would
-        store when only a complete publish may pass)."""
+        """Yields every hostile request of the run, in a fixed order."""
+        for kind, request, mutates, *whole in self.hostile_items():
+            # Half of them close their sending side; a publish without an
+            # end always does, so that it is judged as soon as it is sent.
+            half_close = self.rng.random() < 0.5 or (
+                mutates and not request.endswith(b"\r\n\r\n"))
+            yield Hostile(kind, request, mutates, whole[0] if whole else None,
+                          half_close)
+
+    def hostile_items(self):
+        """(kind, request, can change the message[, the only new message
+        it may leave])"""
         r = self.rng
         for _ in range(1500):
             yield "zero bytes", self.zero_byte_request(), False
@@ -209,12 +279,23 @@ class Torture:
         path = self.rng.choice([b"/fabu=x", b"/shanchu", b"/chaxun"])
         return method + b" " + path + b" HTTP/1.1\r\n\r\n"
 
-    def phase_hostile(self):
-        for index, hostile in enumerate(self.hostile_requests()):
-            self.send_hostile(*hostile)
-            if index % 1000 == 999:
-                self.probe(f"{index + 1} hostile requests")
+    def phase_hostile(self, chunk=1000, workers=48):
+        """Requests that cannot change the message go out many at a time;
+        publishes go one by one, so each one's effect can be checked."""
+        hostile = list(self.hostile_requests())
+        harmless = [h for h in hostile if not h.mutates]
+        with ThreadPoolExecutor(workers) as pool, BackgroundProber(self):
+            for first in range(0, len(harmless), chunk):
+                batch = harmless[first:first + chunk]
+                for item, (data, how) in zip(batch, pool.map(self.send, batch)):
+                    self.judge(item, data, how)
+                self.check_store(f"{first + len(batch)} harmless hostile requests")
+                self.probe(f"{first + len(batch)} harmless hostile requests")
+        for index, item in enumerate(h for h in hostile if h.mutates):
+            self.judge(item, *self.send(item))
+            if index % 500 == 499:
                 self.restore_sentinel()
+                self.probe(f"{index + 1} hostile publishes")
         self.restore_sentinel()
         self.probe("after the hostile requests")
 
@@ -263,6 +344,7 @@ class Torture:
         big = bytes(self.rng.randrange(1, 256) for _ in range(4096)) * (
             BIG_STORE // 4096)
         after_round = []
+        problems_before = len(self.problems)
         for round_number in range(rounds):
             self.copy.write_store(big)
             stalled = []
@@ -281,16 +363,18 @@ class Torture:
             time.sleep(0.5)
             self.probe(f"non-readers round {round_number + 1}, released")
             after_round.append(board.proc_status(self.pid(), "VmRSS"))
+            if len(self.problems) > problems_before:
+                break  # a server that stalls once will stall every round
         self.notes["rss_after_each_non_reader_round_kib"] = after_round
         if after_round[-1] > after_round[0] + 32 * 1024:
             self.problem(f"memory grows per round of stalled 16 MiB answers: "
-                         f"{after_round} KiB")
+                         f"{after_round} KiB", "memory")
 
     def big_probe(self, big):
         """A 16 MiB answer still reaches a client that does read, in full."""
         start = time.monotonic()
         data, how, seconds = board.exchange(b"GET /chaxun HTTP/1.1\r\n\r\n",
-                                            timeout=20)
+                                            timeout=10)
         if data != board.response_for(big):
             self.problem(f"16 MiB query: {len(data)} bytes ({how}), expected "
                          f"{len(board.response_for(big))}")
@@ -354,8 +438,21 @@ class Torture:
         for sock in held:
             sock.close()
         time.sleep(0.5)
-        check(self.copy.alive(), "program died with its descriptors exhausted")
-        self.probe("descriptors released")
+        if not self.copy.alive():
+            self.problem(f"program ended with {self.copy.process.returncode}"
+                         f" while its descriptors were exhausted")
+        else:
+            self.probe("descriptors released")
+        self.restart()
+
+    def restart(self):
+        """Back to an instance with the ordinary descriptor limit."""
+        if self.copy.alive():
+            code = self.copy.stop()
+            if code != 0:
+                self.problem(f"program ended with {code} on SIGTERM")
+        self.copy.start()
+        self.probe("restarted")
 
     def starved_probe(self):
         """A query on a new connection while no descriptor is free: recorded,
@@ -370,13 +467,14 @@ class Torture:
             self.notes["new_query_while_exhausted"] = type(error).__name__
 
     def served_while_exhausted(self, query_socket, publish_socket):
-        """Connections accepted before the descriptors ran out are still
-        answered truthfully: a query must not pass off an unreadable store
-        as an empty message, nor a publish claim a write it could not do."""
+        """Connections accepted before the descriptors ran out are answered
+        truthfully or not at all: a query must not pass off an unreadable
+        store as an empty message, nor a publish claim a write it could not
+        do."""
         query_socket.sendall(b"GET /chaxun HTTP/1.1\r\n\r\n")
         data, how = board.read_until_closed(query_socket, time.monotonic() + 5)
-        self.notes["held_query_while_exhausted"] = show(data, 200)
-        if data != board.response_for(self.expected):
+        self.notes["held_query_while_exhausted"] = f"{show(data, 200)} ({how})"
+        if data and data != board.response_for(self.expected):
             self.problem(f"query on an accepted connection while descriptors"
                          f" are exhausted answered {show(data)} ({how}),"
                          f" expected {show(self.expected)}")
@@ -385,7 +483,7 @@ class Torture:
                                f"HTTP/1.1\r\n\r\n".encode())
         data, how = board.read_until_closed(publish_socket,
                                             time.monotonic() + 5)
-        self.notes["held_publish_while_exhausted"] = show(data, 200)
+        self.notes["held_publish_while_exhausted"] = f"{show(data, 200)} ({how})"
         stored = self.copy.read_store()
         if data == board.response_for(board.PUBLISHED):
             if stored != text.encode("gbk"):
@@ -403,9 +501,10 @@ class Torture:
         self.probe("start")
         started = time.monotonic()
         for phase in (self.phase_hostile, self.phase_resets,
-                      self.phase_half_closes, self.phase_non_readers,
-                      self.phase_idle, self.phase_descriptor_limit):
+                      self.phase_half_closes, self.phase_idle,
+                      self.phase_descriptor_limit, self.phase_non_readers):
             phase_start = time.monotonic()
+            self.phase = phase.__name__[len("phase_"):]
             phase()
             print(f"{phase.__name__}: {time.monotonic() - phase_start:.1f}s",
                   flush=True)
@@ -425,7 +524,8 @@ class Torture:
                                             * 1000, 1),
             "rss_kib_max": max(v for _, v in self.rss),
             "rss_kib_samples": self.rss,
-            "problems": self.problems, "notes": self.notes,
+            "problems": self.problems, "problem_topics": self.topics,
+            "notes": self.notes,
             "messages_lost": int(self.copy.read_store() != self.expected),
         }
 
@@ -451,10 +551,13 @@ def main(program):
         results["exit_code"] = copy.stop() if copy.alive() else \
             copy.process.returncode
         if results["rss_kib_max"] > RSS_BOUND_KIB:
-            torture.problem(f"RSS reached {results['rss_kib_max']} KiB")
+            torture.problem(f"RSS reached {results['rss_kib_max']} KiB",
+                            "memory")
         if results["exit_code"] != 0:
-            torture.problem(f"program ended with {results['exit_code']}")
+            torture.problem(f"program ended with {results['exit_code']} on"
+                            f" SIGTERM at the end", "shutdown")
         results["problems"] = torture.problems
+        results["problem_topics"] = torture.topics
         board.write_results("torture", results)
         print({k: v for k, v in results.items() if k != "rss_kib_samples"})
         return 1 if torture.problems else 0
