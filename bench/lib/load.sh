@@ -10,6 +10,24 @@ run_wrk() {  # url, seconds, report file
     -H 'Connection: close' "$1" >"$3" 2>&1
 }
 
+# Like run_wrk, and prints the share of all CPUs that other work on the
+# machine took meanwhile (neither the servers this script started nor wrk),
+# as a fraction; a run with much of it was disturbed.
+run_wrk_watched() {  # url, seconds, report file
+  local busy0 own0 busy1 own1 wrk_cpu hz TIMEFORMAT='%3U %3S'
+  hz=$(getconf CLK_TCK)
+  busy0=$(machine_busy_jiffies) own0=$(own_jiffies)
+  wrk_cpu=$({ time run_wrk "$@" 2>/dev/null; } 2>&1)
+  busy1=$(machine_busy_jiffies) own1=$(own_jiffies)
+  awk -v busy=$((busy1 - busy0)) -v own=$((own1 - own0)) -v hz="$hz" \
+    -v wrk="$wrk_cpu" -v seconds="$2" -v cpus="$(nproc)" 'BEGIN {
+      split(wrk, t, " ")
+      other = busy - own - (t[1] + t[2]) * hz
+      if (other < 0) other = 0
+      printf "%.3f\n", other / (seconds * hz * cpus)
+    }'
+}
+
 # Runs wrk until `count` responses have arrived (or `seconds` have passed);
 # its report goes to the named file.
 run_wrk_count() {  # url, count, seconds, report file
@@ -33,6 +51,11 @@ status_of() {  # url
 
 body_of() {  # url
   curl -s --max-time 5 -H 'Connection: close' "$1"
+}
+
+# User and system CPU time (jiffies) of the whole machine so far.
+machine_busy_jiffies() {
+  awk '/^cpu / { print $2 + $3 + $4 }' /proc/stat
 }
 
 # CPU time (jiffies) used so far by the processes this script started and

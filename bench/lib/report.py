@@ -1,8 +1,15 @@
 #!/usr/bin/python3
 """Reads wrk's reports and prints the benchmark's table of medians.
 
-  report.py parse KIND SERVER RUN WRK_REPORT >> runs.tsv
+  report.py parse KIND SERVER RUN WRK_REPORT OTHER >> runs.tsv
+  report.py quiet RUNS_TSV COUNT    (exit 0 when each measurement has COUNT
+                                     quiet runs)
   report.py table RUNS_TSV MEMORY_TSV MACHINE_FILE [--quick] [--out FILE]
+
+OTHER is the share of all CPUs that other work on the machine took during
+the run; a run is quiet when it is at most QUIET_OTHER. Medians are taken
+over the quiet runs of a measurement when it has at least three (or all its
+runs are quiet), otherwise over all its runs.
 """
 
 import re
@@ -11,7 +18,11 @@ import sys
 
 RUN_FIELDS = ["kind", "server", "run", "requests", "seconds", "rps",
               "p50_ms", "p99_ms", "non2xx", "connect", "read", "write",
-              "timeout"]
+              "timeout", "other"]
+
+QUIET_OTHER = 0.10
+MEASUREMENTS = [("query", "program"), ("query", "nginx"), ("query", "webdis"),
+                ("publish", "program"), ("publish", "webdis")]
 
 UNIT_MS = {"us": 0.001, "ms": 1.0, "s": 1000.0, "m": 60000.0}
 
@@ -47,10 +58,10 @@ def parse_wrk(report):
     return found
 
 
-def command_parse(kind, server, run, path):
+def command_parse(kind, server, run, path, other):
     with open(path, encoding="utf-8", errors="replace") as report:
         found = parse_wrk(report.read())
-    found.update(kind=kind, server=server, run=run)
+    found.update(kind=kind, server=server, run=run, other=other)
     print("\t".join(str(found[name]) for name in RUN_FIELDS))
 
 
@@ -63,9 +74,25 @@ def read_tsv(path, fields):
     return rows
 
 
+def is_quiet(run):
+    return float(run["other"]) <= QUIET_OTHER
+
+
+def runs_of(runs, kind, server):
+    return [r for r in runs if r["kind"] == kind and r["server"] == server]
+
+
+def chosen_runs(runs, kind, server):
+    """The runs a median is taken over: the quiet ones when there are
+    enough of them, otherwise all."""
+    every = runs_of(runs, kind, server)
+    quiet = [r for r in every if is_quiet(r)]
+    return quiet if len(quiet) >= min(3, len(every)) else every
+
+
 def median_of(runs, kind, server, field):
-    values = [float(r[field]) for r in runs
-              if r["kind"] == kind and r["server"] == server and r[field]]
+    values = [float(r[field]) for r in chosen_runs(runs, kind, server)
+              if r[field]]
     return statistics.median(values) if values else None
 
 
@@ -164,6 +191,21 @@ def markdown_table(rows):
     return "\n".join(lines)
 
 
+def quiet_lines(runs):
+    lines = []
+    for kind, server in MEASUREMENTS:
+        every = runs_of(runs, kind, server)
+        if not every:
+            continue
+        quiet = sum(1 for r in every if is_quiet(r))
+        used = chosen_runs(runs, kind, server)
+        basis = "the quiet runs" if all(is_quiet(r) for r in used) \
+            else "all runs (too few quiet)"
+        lines.append(f"- {kind} / {server}: {quiet} of {len(every)} runs "
+                     f"quiet; median over {basis}")
+    return lines
+
+
 def error_lines(runs):
     lines = []
     for kind, servers in (("query", ("program", "nginx", "webdis")),
@@ -181,11 +223,12 @@ def error_lines(runs):
 
 
 def run_lines(runs):
-    lines = ["| kind | server | run | req/s | p50 ms | p99 ms |",
-             "| --- | --- | ---: | ---: | ---: | ---: |"]
+    lines = ["| kind | server | round | req/s | p50 ms | p99 ms | other work |",
+             "| --- | --- | ---: | ---: | ---: | ---: | ---: |"]
     for r in runs:
         lines.append(f"| {r['kind']} | {r['server']} | {r['run']} | "
-                     f"{float(r['rps']):,.0f} | {r['p50_ms']} | {r['p99_ms']} |")
+                     f"{float(r['rps']):,.0f} | {r['p50_ms']} | {r['p99_ms']} | "
+                     f"{float(r['other']) * 100:.0f}% |")
     return lines
 
 
@@ -194,7 +237,10 @@ def command_table(runs_path, memory_path, machine_path, quick, out_path):
     memory = read_tsv(memory_path, ["label", "target", "answered", "rss_kib"])
     table = markdown_table(speed_rows(runs) + memory_rows(memory))
     errors = "\n".join(error_lines(runs))
+    quiet = "\n".join(quiet_lines(runs))
     print(table)
+    print()
+    print(quiet)
     print()
     print(errors)
     if not out_path:
@@ -207,15 +253,30 @@ def command_table(runs_path, memory_path, machine_path, quick, out_path):
                 "from one run on one machine. Medians over the runs; wrk, "
                 "one thread, 50 connections, `Connection: close`, loopback.",
                 "", "## Machine", "", machine, "", "## Medians", "", table, "",
+                "## Quiet runs", "",
+                "Other work on this shared machine (builds, tests) can take "
+                "CPU time during a run; `bench/run` measures its share of "
+                f"all CPUs per run. A run is quiet when it is at most "
+                f"{QUIET_OTHER:.0%}; rounds are added (up to a bound) until "
+                "each measurement has three quiet runs.", "", quiet, "",
                 "## Responses and errors", "", errors, "", "## Every run", ""]
     document += run_lines(runs)
     with open(out_path, "w", encoding="utf-8") as out:
         out.write("\n".join(document) + "\n")
 
 
+def command_quiet(runs_path, count):
+    runs = read_tsv(runs_path, RUN_FIELDS)
+    enough = all(sum(1 for r in runs_of(runs, kind, server) if is_quiet(r))
+                 >= int(count) for kind, server in MEASUREMENTS)
+    raise SystemExit(0 if enough else 1)
+
+
 def main(argv):
-    if len(argv) == 6 and argv[1] == "parse":
+    if len(argv) == 7 and argv[1] == "parse":
         command_parse(*argv[2:])
+    elif len(argv) == 4 and argv[1] == "quiet":
+        command_quiet(argv[2], argv[3])
     elif len(argv) >= 5 and argv[1] == "table":
         out = argv[argv.index("--out") + 1] if "--out" in argv else None
         command_table(argv[2], argv[3], argv[4], "--quick" in argv, out)
