@@ -249,11 +249,15 @@ def raise_own_descriptor_limit():
 
 
 def proc_status(pid, field):
-    """A kB field of /proc/PID/status (VmRSS, VmHWM) as KiB."""
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith(field + ":"):
-                return int(line.split()[1])
+    """A kB field of /proc/PID/status (VmRSS, VmHWM) as KiB; 0 once the
+    process is gone."""
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith(field + ":"):
+                    return int(line.split()[1])
+    except FileNotFoundError:
+        pass
     return 0
 
 

@@ -107,7 +107,10 @@ class Torture:
         return self.copy.process.pid
 
     def sample_memory(self, label):
-        self.rss.append((label, board.proc_status(self.pid(), "VmRSS")))
+        """The resident size now and the largest the process ever had, so a
+        peak between two samples is not missed."""
+        self.rss.append((label, board.proc_status(self.pid(), "VmRSS"),
+                         board.proc_status(self.pid(), "VmHWM")))
 
     def probe(self, label, expected=None, tries=3):
         """A fresh query from a new connection: correct bytes, and the best
@@ -412,6 +415,7 @@ class Torture:
     # -- phase 5: descriptors exhausted --------------------------------------
 
     def phase_descriptor_limit(self, limit=256, clients=400):
+        self.sample_memory("before the restart")
         code = self.copy.stop()
         check(code == 0, f"program ended with {code} on SIGTERM")
         self.copy.start(nofile=limit)
@@ -448,6 +452,7 @@ class Torture:
     def restart(self):
         """Back to an instance with the ordinary descriptor limit."""
         if self.copy.alive():
+            self.sample_memory("before the restart")
             code = self.copy.stop()
             if code != 0:
                 self.problem(f"program ended with {code} on SIGTERM")
@@ -509,6 +514,7 @@ class Torture:
             print(f"{phase.__name__}: {time.monotonic() - phase_start:.1f}s",
                   flush=True)
         self.check_store("end of the run")
+        self.sample_memory("end of the run")
         self.notes["seconds"] = round(time.monotonic() - started, 1)
 
     def results(self):
@@ -522,7 +528,7 @@ class Torture:
             "probe_best_ms_worst": round(max(best) * 1000, 1),
             "probe_any_try_ms_worst": round(max(p[2] for p in self.probes)
                                             * 1000, 1),
-            "rss_kib_max": max(v for _, v in self.rss),
+            "rss_kib_max": max(peak for _, _, peak in self.rss),
             "rss_kib_samples": self.rss,
             "problems": self.problems, "problem_topics": self.topics,
             "notes": self.notes,
