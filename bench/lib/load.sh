@@ -89,3 +89,19 @@ wait_until_idle() {  # seconds
   done
   note "   (the servers were still busy after $1 s)"
 }
+
+# Waits until the whole machine is quiet (under 10% of all CPUs busy over a
+# second), at most the given number of seconds and at most what is left of
+# quiet_budget (seconds, shared by all calls), so that runs start between
+# other people's builds where there are such gaps. Prints nothing.
+wait_for_quiet_machine() {  # seconds
+  local deadline=$((SECONDS + $1)) busy0 busy1 hz started=$SECONDS
+  hz=$(getconf CLK_TCK)
+  while ((SECONDS < deadline && quiet_budget > 0)); do
+    busy0=$(machine_busy_jiffies)
+    sleep 1
+    busy1=$(machine_busy_jiffies)
+    (((busy1 - busy0) * 10 < hz * $(nproc))) && break
+  done
+  quiet_budget=$((quiet_budget - (SECONDS - started)))
+}
