@@ -100,8 +100,26 @@ def torture_rows(torture):
         ("memory of the process", f"largest RSS {torture['rss_kib_max'] // 1024}"
          f" MiB", held_unless("memory")),
         ("SIGTERM after all of it ends the program with 0",
-         f"exit code {torture.get('exit_code')}", held_unless("shutdown")),
+         exit_text(torture.get("exit_code")), held_unless("shutdown")),
     ]
+
+
+def exit_text(code):
+    if code is None:
+        return "still running 10 s after SIGTERM, killed"
+    return f"exit code {code}"
+
+
+def fuzz_total(log_path):
+    return sum(int(n) for n in re.findall(
+        r"stat::number_of_executed_units:\s*(\d+)", read(log_path)))
+
+
+def read(path):
+    if not path or not os.path.exists(path):
+        return ""
+    with open(path, errors="replace") as f:
+        return f.read()
 
 
 def crash_rows(crash):
@@ -116,10 +134,7 @@ def crash_rows(crash):
 
 def fuzz_rows(log_path):
     """One row per target from libFuzzer's final statistics."""
-    if not log_path or not os.path.exists(log_path):
-        return []
-    with open(log_path, errors="replace") as f:
-        text = f.read()
+    text = read(log_path)
     rows = []
     for block in re.split(r"^== ", text, flags=re.M)[1:]:
         head = re.match(r"(\S+) for (\d+)s", block)
@@ -140,7 +155,7 @@ def table(rows):
     return lines
 
 
-def summary(results, rows):
+def summary(results, rows, fuzz_log):
     torture = results.get("torture") or {}
     crash = results.get("crash_safety") or {}
     lost = torture.get("messages_lost", 0) + crash.get("messages_lost", 0)
@@ -149,10 +164,14 @@ def summary(results, rows):
         "reset in the middle of a request", "half-close",
         "client never reading a 16 MiB answer")) + crash.get("rounds", 0)
     held = sum(1 for row in rows if row[2] == "held")
-    return [f"- Load held: {held} of {len(rows)} rows above.",
+    return [f"- Load held: {held} of the {len(rows)} rows above held.",
             f"- Faults survived: {faults:,} (resets, half-closes, stalled "
-            f"readers, kills) plus the idle and descriptor-exhaustion loads.",
-            f"- Bad inputs tried: {bad_inputs:,} against the real program.",
+            f"readers, kills), each leaving the program running or restartable"
+            f" with its message intact, plus the idle and "
+            f"descriptor-exhaustion loads.",
+            f"- Bad inputs tried: {bad_inputs:,} against the real program, and"
+            f" {fuzz_total(fuzz_log):,} fuzz inputs against the message "
+            f"interface's functions.",
             f"- Messages lost: {lost}."]
 
 
@@ -162,7 +181,7 @@ def problems(results):
     if not seen:
         return []
     return ["", "## Problems this run saw", ""] + [
-        f"- {p}" for p in seen[:20]]
+        f"- `{p}`" for p in seen[:20]]
 
 
 def render(results, fuzz_log):
@@ -185,7 +204,7 @@ def render(results, fuzz_log):
     if missing:
         head += [f"Not run this time: {', '.join(missing)}.", ""]
     return "\n".join(head + table(rows) + ["", "## Totals", ""] +
-                     summary(results, rows) + problems(results)) + "\n"
+                     summary(results, rows, fuzz_log) + problems(results)) + "\n"
 
 
 NAMES = ["http_clients", "browser", "desktop", "torture", "crash_safety"]
