@@ -41,6 +41,19 @@ def check(condition, message):
         raise CheckFailed(message)
 
 
+def eventually(condition, timeout=5.0, interval=0.1):
+    """Runs a check until it passes or the time is up; the last failure
+    is raised. For effects that a busy machine may show a little late."""
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            return condition()
+        except CheckFailed:
+            if time.monotonic() >= deadline:
+                raise
+            time.sleep(interval)
+
+
 def show(data, limit=120):
     """Bytes for a failure message: short, escaped, with the total length."""
     text = repr(bytes(data[:limit]))

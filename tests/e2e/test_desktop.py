@@ -146,26 +146,33 @@ def window_is_centred_and_frameless(desk):
 
 
 def usage_page_shows_first(desk):
-    shot = desk.screenshot("e2e-desktop-start.png")
-    check(near(desk.pixel(shot, PAGE_AREA), WHITE),
-          f"usage page area is {desk.pixel(shot, PAGE_AREA)}, expected white")
-    check(near(desk.pixel(shot, LOG_HEADER), HEADER_OFF),
-          f"log header is {desk.pixel(shot, LOG_HEADER)}, expected its"
-          f" unselected face")
+    def shown():
+        shot = desk.screenshot("e2e-desktop-start.png")
+        check(near(desk.pixel(shot, PAGE_AREA), WHITE),
+              f"usage page area is {desk.pixel(shot, PAGE_AREA)}, expected"
+              f" white")
+        check(near(desk.pixel(shot, LOG_HEADER), HEADER_OFF),
+              f"log header is {desk.pixel(shot, LOG_HEADER)}, expected its"
+              f" unselected face")
+    board.eventually(shown)
 
 
 def log_header_shows_the_log(desk):
     board.publish("日志里的一行")
     desk.click(LOG_HEADER_CENTRE)
-    shot = desk.screenshot("e2e-desktop-log.png")
-    check(near(desk.pixel(shot, PAGE_AREA), BLACK),
-          f"page area is {desk.pixel(shot, PAGE_AREA)} after clicking 日志输出,"
-          f" expected the log box's black")
-    check(near(desk.pixel(shot, LOG_HEADER), HEADER_ON),
-          f"log header is {desk.pixel(shot, LOG_HEADER)}, expected selected")
-    green = [p for p in desk.pixels(shot, LOG_LINES)
-             if p[1] > 160 and p[0] < 100 and p[2] < 100]
-    check(len(green) > 20, "no green log text on the log page")
+
+    def shown():
+        shot = desk.screenshot("e2e-desktop-log.png")
+        check(near(desk.pixel(shot, PAGE_AREA), BLACK),
+              f"page area is {desk.pixel(shot, PAGE_AREA)} after clicking "
+              f"日志输出, expected the log box's black")
+        check(near(desk.pixel(shot, LOG_HEADER), HEADER_ON),
+              f"log header is {desk.pixel(shot, LOG_HEADER)}, expected"
+              f" selected")
+        green = [p for p in desk.pixels(shot, LOG_LINES)
+                 if p[1] > 160 and p[0] < 100 and p[2] < 100]
+        check(len(green) > 20, "no green log text on the log page")
+    board.eventually(shown)
 
 
 def start_button_moves_the_server(desk):
@@ -185,10 +192,13 @@ def start_button_moves_the_server(desk):
 def banner_drag_moves_the_window(desk):
     x, y, _, _ = desk.geometry()
     desk.drag(BANNER, -200, -150)
-    nx, ny, _, _ = desk.geometry()
-    check(abs(nx - (x - 200)) <= 3 and abs(ny - (y - 150)) <= 3,
-          f"window went from {x},{y} to {nx},{ny}, expected about "
-          f"{x - 200},{y - 150}")
+
+    def moved():
+        nx, ny, _, _ = desk.geometry()
+        check(abs(nx - (x - 200)) <= 3 and abs(ny - (y - 150)) <= 3,
+              f"window went from {x},{y} to {nx},{ny}, expected about "
+              f"{x - 200},{y - 150}")
+    board.eventually(moved, timeout=3)
 
 
 def port_box_drag_does_not_move(desk):
