@@ -254,11 +254,20 @@ def limit_descriptors(count):
     resource.setrlimit(resource.RLIMIT_NOFILE, (count, count))
 
 
-def raise_own_descriptor_limit():
+def raise_own_descriptor_limit(wanted=8192):
+    """Room for thousands of client sockets here and in the program, which
+    inherits the limit. Root may go past the hard limit; others stop at it."""
     import resource
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
-    resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
-    return hard
+    if hard != resource.RLIM_INFINITY and hard < wanted:
+        try:
+            resource.setrlimit(resource.RLIMIT_NOFILE, (wanted, wanted))
+            return wanted
+        except (ValueError, OSError):
+            pass
+    resource.setrlimit(resource.RLIMIT_NOFILE, (max(soft, min(
+        hard, wanted) if hard != resource.RLIM_INFINITY else wanted), hard))
+    return resource.getrlimit(resource.RLIMIT_NOFILE)[0]
 
 
 def proc_status(pid, field):
