@@ -60,6 +60,11 @@ def show(data, limit=120):
     return text + (f"... ({len(data)} bytes)" if len(data) > limit else "")
 
 
+def show_store(data):
+    """A store's content for a failure message; None means no file."""
+    return "(no file)" if data is None else show(data)
+
+
 def response_for(body):
     """The exact bytes the program sends for a body."""
     return HEAD + str(len(body)).encode() + b"\r\n\r\n" + body + b"\r\n"

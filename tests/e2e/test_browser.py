@@ -152,7 +152,7 @@ def publish_and_read(page, copy, text, results):
     check(page.text() == "发布成功",
           f"publish page shows {page.text()!r}, expected 发布成功")
     check(copy.read_store() == text.encode("gbk"),
-          f"store holds {board.show(copy.read_store() or b'(none)')} after the"
+          f"store holds {board.show_store(copy.read_store())} after the"
           f" page's own requests, expected {text!r} in GBK")
     page.navigate(BASE + "/chaxun")
     check(page.evaluate("document.characterSet") == "GBK",

@@ -64,7 +64,7 @@ def one_round(copy, rng, totals):
     after = copy.read_store()
     kind = which_message(after)
     check(kind, f"after a kill during publish {stream.sent} the store holds "
-          f"{show(after or b'(no file)')} ({len(after or b'')} bytes)")
+          f"{board.show_store(after)} ({len(after or b'')} bytes)")
     totals["publishes_answered"] += stream.answered
     totals["publishes_sent"] += stream.sent
     totals["kills_during_a_publish"] += int(stream.sent > stream.answered)

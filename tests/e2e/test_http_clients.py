@@ -73,7 +73,7 @@ def worked_example_byte_for_byte(copy):
           f"publish: expected {show(board.response_for(board.PUBLISHED))},"
           f" got {show(data)}")
     check(copy.read_store() == HELLO_GBK,
-          f"store holds {show(copy.read_store() or b'(no file)')}")
+          f"store holds {board.show_store(copy.read_store())}")
     data = raw_exchange(b"GET /chaxun HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")
     check(data == board.response_for(HELLO_GBK),
           f"query: expected {show(board.response_for(HELLO_GBK))}, got {show(data)}")
@@ -110,7 +110,7 @@ def clear_leaves_an_empty_store(copy):
     board.publish("要删除的")
     check(board.get("/shanchu") == board.CLEARED, "clear not answered 删除成功")
     check(copy.read_store() == b"", f"store after clear: "
-          f"{show(copy.read_store() or b'(no file)')}, expected an empty file")
+          f"{board.show_store(copy.read_store())}, expected an empty file")
     check(board.query() == b"", "query after clear is not empty")
 
 
@@ -156,7 +156,7 @@ def request_table(copy):
                             f"{show(board.response_for(expected_body))}, got "
                             f"{show(data)} ({how})")
         if got_store != expected_store:
-            failures.append(f"{name}: store {show(got_store or b'(none)')},"
+            failures.append(f"{name}: store {board.show_store(got_store)},"
                             f" expected {show(expected_store)}")
     check(not failures, "\n  " + "\n  ".join(failures))
 
