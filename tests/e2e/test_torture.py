@@ -11,10 +11,10 @@ Usage: test_torture.py PROGRAM
 import collections
 import random
 import socket
-import threading
-import struct
 import statistics
+import struct
 import sys
+import threading
 import time
 from concurrent.futures import ThreadPoolExecutor
 
@@ -86,7 +86,7 @@ class Torture:
         self.phase = "start"
         self.notes = {}
 
-    # -- bookkeeping ---------------------------------------------------------
+    # -- bookkeeping ----------------------------------------------------------
 
     def count(self, kind, n=1):
         self.counts[kind] = self.counts.get(kind, 0) + n
@@ -131,7 +131,7 @@ class Torture:
                 break
         self.probes.append((label, min(times), max(times)))
         if min(times) > PROBE_BOUND:
-            self.problem(f"probe '{label}': best of {tries} took "
+            self.problem(f"probe '{label}': best of {len(times)} took "
                          f"{min(times) * 1000:.0f} ms", "probes")
         self.sample_memory(label)
 
@@ -142,7 +142,7 @@ class Torture:
                          f" expected {show(self.expected)}")
             self.expected = stored or b""
 
-    # -- phase 1: hostile requests -------------------------------------------
+    # -- hostile requests -----------------------------------------------------
 
     @staticmethod
     def send(hostile):
@@ -303,7 +303,7 @@ class Torture:
         self.restore_sentinel()
         self.probe("after the hostile requests")
 
-    # -- phase 2: resets and half-closes -------------------------------------
+    # -- resets and half-closes -----------------------------------------------
 
     def reset(self, sock):
         sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
@@ -342,7 +342,7 @@ class Torture:
         self.check_store("half-closes")
         self.probe("after half-closes")
 
-    # -- phase 3: clients that never read a 16 MiB answer ---------------------
+    # -- clients that never read a 16 MiB answer ------------------------------
 
     def phase_non_readers(self, rounds=3, readers=4):
         big = bytes(self.rng.randrange(1, 256) for _ in range(4096)) * (
@@ -362,8 +362,11 @@ class Torture:
             self.big_probe(big)
             self.copy.write_store(self.expected)
             self.probe(f"non-readers round {round_number + 1}, held")
-            for sock in stalled:
-                self.reset(sock) if round_number % 2 else sock.close()
+            for sock in stalled:  # alternate the two ways of going away
+                if round_number % 2:
+                    self.reset(sock)
+                else:
+                    sock.close()
             time.sleep(0.5)
             self.probe(f"non-readers round {round_number + 1}, released")
             after_round.append(board.proc_status(self.pid(), "VmRSS"))
@@ -376,7 +379,6 @@ class Torture:
 
     def big_probe(self, big):
         """A 16 MiB answer still reaches a client that does read, in full."""
-        start = time.monotonic()
         data, how, seconds = board.exchange(b"GET /chaxun HTTP/1.1\r\n\r\n",
                                             timeout=10)
         if data != board.response_for(big):
@@ -384,9 +386,9 @@ class Torture:
                          f"{len(board.response_for(big))}")
         self.notes.setdefault("seconds_for_a_16_mib_answer", []).append(
             round(seconds, 3))
-        self.count("16 MiB answers read in full")
+        self.count("16 MiB queries by a client that reads")
 
-    # -- phase 4: idle connections -------------------------------------------
+    # -- idle connections -----------------------------------------------------
 
     def phase_idle(self, wanted=2000):
         # Both ends need a descriptor per connection; where the limit is
@@ -416,7 +418,7 @@ class Torture:
         time.sleep(seconds)
         return (board.cpu_seconds(self.pid()) - before) / seconds
 
-    # -- phase 5: descriptors exhausted --------------------------------------
+    # -- descriptors exhausted ------------------------------------------------
 
     def phase_descriptor_limit(self, limit=256, clients=400):
         self.sample_memory("before the restart")
@@ -503,7 +505,7 @@ class Torture:
             self.problem(f"publish while exhausted answered {show(data)} and"
                          f" changed the store to {show(stored or b'')}")
 
-    # -- the whole run ---------------------------------------------------------
+    # -- the whole run --------------------------------------------------------
 
     def run(self):
         self.restore_sentinel()
