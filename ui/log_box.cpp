@@ -2,6 +2,7 @@
 
 #include <QTextCursor>
 
+#include "ui/log_line_limit.h"
 #include "ui/text_conversion.h"
 
 namespace board {
@@ -19,7 +20,9 @@ LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
   QObject::connect(&flushTimer_, &QTimer::timeout, this, [this] { Flush(); });
 }
 
-void LogBox::AppendText(const Text& text) { AppendText(TextToQString(text)); }
+void LogBox::AppendText(const Text& text) {
+  AppendText(TextToQString(LimitLineLengths(text)));
+}
 
 void LogBox::AppendText(const QString& text) {
   pending_ += text;
