@@ -2,7 +2,7 @@
 
 #include <QTextCursor>
 
-#include "ui/log_line_limit.h"
+#include "ui/log_entry_limit.h"
 #include "ui/text_conversion.h"
 
 namespace board {
@@ -21,7 +21,7 @@ LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void LogBox::AppendText(const Text& text) {
-  AppendText(TextToQString(LimitLineLengths(text)));
+  AppendText(TextToQString(LimitShownLength(text)));
 }
 
 void LogBox::AppendText(const QString& text) {

@@ -20,8 +20,8 @@ class LogBox : public QPlainTextEdit, public RequestLog {
   explicit LogBox(QWidget* parent);
 
   // Adds text at the end, adding no line end of its own; "\r\n" in text is
-  // one line break. The caret ends after it and is scrolled into view. A line
-  // longer than kMaxShownLineBytes is shown cut (see log_line_limit.h).
+  // one line break. The caret ends after it and is scrolled into view. A text
+  // longer than kMaxShownEntryBytes is shown cut (see log_entry_limit.h).
   void AppendText(const Text& text) override;
   void AppendText(const QString& text);
 
