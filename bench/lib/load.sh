@@ -10,9 +10,9 @@ run_wrk() {  # url, seconds, report file
     -H 'Connection: close' "$1" >"$3" 2>&1
 }
 
-# Like run_wrk, and prints the share of all CPUs that other work on the
-# machine took meanwhile (neither the servers this script started nor wrk),
-# as a fraction; a run with much of it was disturbed.
+# Like run_wrk, and prints three shares: of all CPUs, what other work on the
+# machine took meanwhile (neither the servers this script started nor wrk);
+# of one CPU, what wrk took, and what the servers took.
 run_wrk_watched() {  # url, seconds, report file
   local busy0 own0 busy1 own1 wrk_cpu hz TIMEFORMAT='%3U %3S'
   hz=$(getconf CLK_TCK)
@@ -22,9 +22,11 @@ run_wrk_watched() {  # url, seconds, report file
   awk -v busy=$((busy1 - busy0)) -v own=$((own1 - own0)) -v hz="$hz" \
     -v wrk="$wrk_cpu" -v seconds="$2" -v cpus="$(nproc)" 'BEGIN {
       split(wrk, t, " ")
-      other = busy - own - (t[1] + t[2]) * hz
+      client = (t[1] + t[2]) * hz
+      other = busy - own - client
       if (other < 0) other = 0
-      printf "%.3f\n", other / (seconds * hz * cpus)
+      printf "%.3f %.3f %.3f\n", other / (seconds * hz * cpus),
+        client / (seconds * hz), own / (seconds * hz)
     }'
 }
 

@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """Reads wrk's reports and prints the benchmark's table of medians.
 
-  report.py parse KIND SERVER RUN WRK_REPORT OTHER >> runs.tsv
+  report.py parse KIND SERVER RUN WRK_REPORT OTHER CLIENT SERVER >> runs.tsv
   report.py quiet RUNS_TSV COUNT    (exit 0 when each measurement has COUNT
                                      quiet runs)
   report.py table RUNS_TSV MEMORY_TSV MACHINE_FILE [--quick] [--out FILE]
 
 OTHER is the share of all CPUs that other work on the machine took during
-the run; a run is quiet when it is at most QUIET_OTHER. Medians are taken
+the run; a run is quiet when it is at most QUIET_OTHER. CLIENT and SERVER
+are the CPU time of wrk and of the servers, as a share of one CPU. Medians are taken
 over the quiet runs of a measurement when it has at least three (or all its
 runs are quiet), otherwise over all its runs.
 """
@@ -18,7 +19,7 @@ import sys
 
 RUN_FIELDS = ["kind", "server", "run", "requests", "seconds", "rps",
               "p50_ms", "p99_ms", "non2xx", "connect", "read", "write",
-              "timeout", "other"]
+              "timeout", "other", "client_cpu", "server_cpu"]
 
 QUIET_OTHER = 0.10
 MEASUREMENTS = [("query", "program"), ("query", "nginx"), ("query", "webdis"),
@@ -58,10 +59,11 @@ def parse_wrk(report):
     return found
 
 
-def command_parse(kind, server, run, path, other):
+def command_parse(kind, server, run, path, other, client_cpu, server_cpu):
     with open(path, encoding="utf-8", errors="replace") as report:
         found = parse_wrk(report.read())
-    found.update(kind=kind, server=server, run=run, other=other)
+    found.update(kind=kind, server=server, run=run, other=other,
+                 client_cpu=client_cpu, server_cpu=server_cpu)
     print("\t".join(str(found[name]) for name in RUN_FIELDS))
 
 
@@ -201,8 +203,11 @@ def quiet_lines(runs):
         used = chosen_runs(runs, kind, server)
         basis = "the quiet runs" if all(is_quiet(r) for r in used) \
             else "all runs (too few quiet)"
+        client = median_of(runs, kind, server, "client_cpu")
+        busy = median_of(runs, kind, server, "server_cpu")
         lines.append(f"- {kind} / {server}: {quiet} of {len(every)} runs "
-                     f"quiet; median over {basis}")
+                     f"quiet; median over {basis}; CPU of the server "
+                     f"{busy:.0%} and of wrk {client:.0%} of a core")
     return lines
 
 
@@ -223,12 +228,15 @@ def error_lines(runs):
 
 
 def run_lines(runs):
-    lines = ["| kind | server | round | req/s | p50 ms | p99 ms | other work |",
-             "| --- | --- | ---: | ---: | ---: | ---: | ---: |"]
+    lines = ["| kind | server | round | req/s | p50 ms | p99 ms | server CPU "
+             "| wrk CPU | other work |",
+             "| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |"]
     for r in runs:
         lines.append(f"| {r['kind']} | {r['server']} | {r['run']} | "
                      f"{float(r['rps']):,.0f} | {r['p50_ms']} | {r['p99_ms']} | "
-                     f"{float(r['other']) * 100:.0f}% |")
+                     f"{float(r['server_cpu']):.0%} | "
+                     f"{float(r['client_cpu']):.0%} | "
+                     f"{float(r['other']):.0%} |")
     return lines
 
 
@@ -258,7 +266,11 @@ def command_table(runs_path, memory_path, machine_path, quick, out_path):
                 "CPU time during a run; `bench/run` measures its share of "
                 f"all CPUs per run. A run is quiet when it is at most "
                 f"{QUIET_OTHER:.0%}; rounds are added (up to a bound) until "
-                "each measurement has three quiet runs.", "", quiet, "",
+                "each measurement has three quiet runs. The CPU of the "
+                "server (the program with its Xvfb; nginx' worker; Webdis "
+                "with redis-server) and of wrk is given as a share of one "
+                "core: a server near 100% is bound by its own work, wrk near "
+                "100% means the client is the limit.", "", quiet, "",
                 "## Responses and errors", "", errors, "", "## Every run", ""]
     document += run_lines(runs)
     with open(out_path, "w", encoding="utf-8") as out:
@@ -273,7 +285,7 @@ def command_quiet(runs_path, count):
 
 
 def main(argv):
-    if len(argv) == 7 and argv[1] == "parse":
+    if len(argv) == 9 and argv[1] == "parse":
         command_parse(*argv[2:])
     elif len(argv) == 4 and argv[1] == "quiet":
         command_quiet(argv[2], argv[3])
