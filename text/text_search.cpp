@@ -43,18 +43,20 @@ Text ReplaceText(const Text& t, const Text& sought,
   out.Reserve(len);
   text_walk::AppendSpan(out, t, 0, s);
   int replaced = 0;
+  // Bytes that matched nothing are copied a run at a time, not per character.
+  int unmatchedFrom = s;
   while (len - s >= m && !LimitReached(count, replaced)) {
     if (SpanMatches(t, s, sought, !caseSensitive)) {
+      text_walk::AppendSpan(out, t, unmatchedFrom, s - unmatchedFrom);
       out.Append(inserted);
       s += m;
+      unmatchedFrom = s;
       ++replaced;
       continue;
     }
-    const int width = IsCutLeadByte(t, s) ? 1 : CharacterWidth(t, s);
-    text_walk::AppendSpan(out, t, s, width);
-    s += width;
+    s += IsCutLeadByte(t, s) ? 1 : CharacterWidth(t, s);
   }
-  if (s < len) text_walk::AppendSpan(out, t, s, len - s);
+  text_walk::AppendSpan(out, t, unmatchedFrom, len - unmatchedFrom);
   return out;
 }
 

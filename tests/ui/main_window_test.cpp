@@ -253,7 +253,7 @@ void MainWindowTest::logShowsRequests() {
   QVERIFY(queried.endsWith("\r\n\r\n\xC4\xE3\xBA\xC3\r\n"));
   Exchange(port, "POST /fabu=x HTTP/1.1\r\n\r\n");
   Exchange(port, "GET /shanchu HTTP/1.1\r\n\r\n");
-  QCoreApplication::processEvents();
+  QTest::qWait(2 * LogBox::kFlushIntervalMs);
 
   const QStringList lines = window_->Log().toPlainText().split('\n');
   QCOMPARE(lines.size(), 4);
@@ -275,7 +275,7 @@ void MainWindowTest::minimiseKeepsServing() {
   QVERIFY(window_->isMinimized());
   QVERIFY(!window_->isHidden());
   Exchange(port, "GET /shanchu HTTP/1.1\r\n\r\n");
-  QCoreApplication::processEvents();
+  QTest::qWait(2 * LogBox::kFlushIntervalMs);
   QVERIFY(
       window_->Log().toPlainText().endsWith(QStringLiteral(" ： 删除成功 \n")));
 }
