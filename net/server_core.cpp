@@ -327,6 +327,12 @@ bool ServerCore::SettleOne(Connection& connection) {
       !connection.output.IsEmpty()) {
     return true;
   }
+  // With nothing unread a plain close ends the stream with a FIN after the
+  // bytes already handed over, so the wait for the peer is not needed; unread
+  // bytes would turn the close into a reset that can destroy the response.
+  if (!InputWaiting(connection.socket.Get())) {
+    return CloseWithLeave(connection);
+  }
   if (!ShutdownSending(connection.socket.Get())) {
     return CloseWithLeave(connection);
   }

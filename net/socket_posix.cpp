@@ -173,7 +173,9 @@ ReadResult ReadWaiting(int socket, std::size_t limit, bool keepGoing) {
 
 ReadResult DiscardWaiting(int socket, std::size_t limit) {
   ReadResult result;
-  std::array<unsigned char, 16 * 1024> sink{};
+  // Left uninitialised: only recv writes it and nothing reads it back, and
+  // zero-filling it cost more than the reads themselves.
+  std::array<unsigned char, 16 * 1024> sink;
   std::size_t total = 0;
   while (total < limit) {
     const ssize_t got = ::recv(socket, sink.data(), sink.size(), 0);
@@ -229,6 +231,11 @@ bool WaitWritable(int socket, int seconds) {
   } while (ready < 0 && errno == EINTR);
   return ready == 1 && (watched.revents & POLLOUT) != 0 &&
          (watched.revents & (POLLERR | POLLHUP)) == 0;
+}
+
+bool InputWaiting(int socket) {
+  int waiting = 0;
+  return ::ioctl(socket, FIONREAD, &waiting) != 0 || waiting > 0;
 }
 
 bool ShutdownSending(int socket) { return ::shutdown(socket, SHUT_WR) == 0; }

@@ -75,6 +75,10 @@ SendResult SendPieces(int socket, std::span<const std::string_view> pieces);
 // Waits up to seconds for the socket to take bytes.
 bool WaitWritable(int socket, int seconds);
 
+// Whether unread bytes wait on the socket; true as well when the kernel
+// cannot tell, so that callers take the cautious path.
+bool InputWaiting(int socket);
+
 bool ShutdownSending(int socket);
 
 }  // namespace board

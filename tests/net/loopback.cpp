@@ -115,6 +115,7 @@ void ReadAvailable(const UniqueFd& client, Received& into) {
     if (got > 0) {
       into.bytes.append(chunk.data(), static_cast<std::size_t>(got));
     } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+      into.reset = got < 0;
       into.ended = true;
     } else {
       return;

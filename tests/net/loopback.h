@@ -42,6 +42,7 @@ bool IsAwake(const MessageServer& server);
 struct Received {
   std::string bytes;
   bool ended = false;
+  bool reset = false;  // it ended with a reset rather than an orderly close
 };
 // Reads without blocking what has arrived so far.
 void ReadAvailable(const UniqueFd& client, Received& into);
