@@ -22,14 +22,15 @@ DeadlineTimer::DeadlineTimer()
 
 void DeadlineTimer::ArmAt(std::int64_t moment) {
   if (moment == armedFor_ || !timer_.IsValid()) return;
-  itimerspec spec{};
+  itimerspec deadline{};
   if (moment != kNever) {
     // An all-zero value would disarm, so the earliest moment is 1 ns.
     const std::int64_t at = moment > 0 ? moment : 1;
-    spec.it_value.tv_sec = static_cast<time_t>(at / kNanosPerSecond);
-    spec.it_value.tv_nsec = static_cast<long>(at % kNanosPerSecond);
+    deadline.it_value.tv_sec = static_cast<time_t>(at / kNanosPerSecond);
+    deadline.it_value.tv_nsec = static_cast<long>(at % kNanosPerSecond);
   }
-  if (::timerfd_settime(timer_.Get(), TFD_TIMER_ABSTIME, &spec, nullptr) == 0) {
+  if (::timerfd_settime(timer_.Get(), TFD_TIMER_ABSTIME, &deadline, nullptr) ==
+      0) {
     armedFor_ = moment;
   }
 }

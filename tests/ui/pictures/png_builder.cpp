@@ -60,18 +60,18 @@ std::string Compress(std::string_view raw) {
   return out;
 }
 
-ByteSeq BuildPng(const PngSpec& spec) {
+ByteSeq BuildPng(const PngSpec& layout) {
   std::string png(kSignature);
-  png += Chunk("IHDR", HeaderData(spec.width, spec.height, spec.bit_depth,
-                                  spec.colour, spec.interlaced));
-  if (!spec.palette.empty()) {
-    png += Chunk("PLTE", spec.palette);
+  png += Chunk("IHDR", HeaderData(layout.width, layout.height, layout.bit_depth,
+                                  layout.colour, layout.interlaced));
+  if (!layout.palette.empty()) {
+    png += Chunk("PLTE", layout.palette);
   }
-  if (!spec.transparency.empty()) {
-    png += Chunk("tRNS", spec.transparency);
+  if (!layout.transparency.empty()) {
+    png += Chunk("tRNS", layout.transparency);
   }
   std::string raw;
-  for (const std::string& row : spec.rows) {
+  for (const std::string& row : layout.rows) {
     raw += row;
   }
   png += Chunk("IDAT", Compress(raw));

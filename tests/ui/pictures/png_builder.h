@@ -41,7 +41,7 @@ std::string HeaderData(std::uint32_t width, std::uint32_t height,
 
 std::string Compress(std::string_view raw);
 
-ByteSeq BuildPng(const PngSpec& spec);
+ByteSeq BuildPng(const PngSpec& layout);
 
 // Writes the right checksum into every chunk, so that damage elsewhere in a
 // file gets past the checksum test and reaches the decoder proper.

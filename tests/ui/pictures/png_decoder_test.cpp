@@ -25,7 +25,7 @@ std::string AsString(const std::vector<unsigned char>& pixels) {
 
 struct FormatCase {
   const char* name;
-  PngSpec spec;
+  PngSpec layout;
   std::string rgb;   // expected pixels of DecodePng
   std::string rgba;  // expected pixels of DecodePngWithAlpha
 };
@@ -121,19 +121,19 @@ const FormatCase kFormats[] = {
 class PngFormatTest : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(PngFormatTest, DecodesToRgb) {
-  const std::optional<RgbImage> image = DecodePng(BuildPng(GetParam().spec));
+  const std::optional<RgbImage> image = DecodePng(BuildPng(GetParam().layout));
   ASSERT_TRUE(image.has_value());
-  EXPECT_EQ(image->width, static_cast<int>(GetParam().spec.width));
-  EXPECT_EQ(image->height, static_cast<int>(GetParam().spec.height));
+  EXPECT_EQ(image->width, static_cast<int>(GetParam().layout.width));
+  EXPECT_EQ(image->height, static_cast<int>(GetParam().layout.height));
   EXPECT_EQ(AsString(image->pixels), GetParam().rgb);
 }
 
 TEST_P(PngFormatTest, DecodesToRgba) {
   const std::optional<RgbaImage> image =
-      DecodePngWithAlpha(BuildPng(GetParam().spec));
+      DecodePngWithAlpha(BuildPng(GetParam().layout));
   ASSERT_TRUE(image.has_value());
-  EXPECT_EQ(image->width, static_cast<int>(GetParam().spec.width));
-  EXPECT_EQ(image->height, static_cast<int>(GetParam().spec.height));
+  EXPECT_EQ(image->width, static_cast<int>(GetParam().layout.width));
+  EXPECT_EQ(image->height, static_cast<int>(GetParam().layout.height));
   EXPECT_EQ(AsString(image->pixels), GetParam().rgba);
 }
 
@@ -211,7 +211,7 @@ TEST(PngDecoderTest, TheBuiltFileOfTheBrokenCasesDecodesWhenWhole) {
 }
 
 TEST(PngDecoderTest, EveryShorterPrefixOfAFileGivesNothing) {
-  const std::string png(BuildPng(kFormats[0].spec).View());
+  const std::string png(BuildPng(kFormats[0].layout).View());
   ASSERT_TRUE(DecodePng(ByteSeq(png)).has_value());
   for (std::size_t length = 0; length < png.size(); ++length) {
     EXPECT_FALSE(DecodePng(ByteSeq(png.substr(0, length))).has_value())

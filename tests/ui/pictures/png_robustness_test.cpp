@@ -66,11 +66,12 @@ struct Seed {
 void PrintTo(const Seed& param, std::ostream* out) { *out << param.name; }
 
 testing::PngSpec PaethFiltered4x4() {
-  testing::PngSpec spec{4, 4, 8, testing::kRgba, {}, {}, {}};
+  testing::PngSpec layout{4, 4, 8, testing::kRgba, {}, {}, {}};
   for (int row = 0; row < 4; ++row) {
-    spec.rows.push_back("\x04"s + std::string(16, static_cast<char>(row * 40)));
+    layout.rows.push_back("\x04"s +
+                          std::string(16, static_cast<char>(row * 40)));
   }
-  return spec;
+  return layout;
 }
 
 class DamagedPngTest : public ::testing::TestWithParam<Seed> {};
