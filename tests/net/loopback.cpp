@@ -24,6 +24,12 @@ sockaddr_in Loopback(int port) {
 
 }  // namespace
 
+bool ConnectSocket(const UniqueFd& client, int port) {
+  const sockaddr_in address = Loopback(port);
+  return ::connect(client.Get(), reinterpret_cast<const sockaddr*>(&address),
+                   sizeof address) == 0;
+}
+
 int FreePort() {
   UniqueFd probe(::socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in address{};

@@ -23,6 +23,8 @@ bool PortTaken(int port);
 
 // A blocking client socket connected to 127.0.0.1:port; invalid when refused.
 UniqueFd Connect(int port);
+// Connects a socket made beforehand (connecting needs no new descriptor).
+bool ConnectSocket(const UniqueFd& client, int port);
 // The address the server names this client by, "127.0.0.1:port".
 Text AddressOf(const UniqueFd& client);
 void Write(const UniqueFd& client, std::string_view bytes);

@@ -173,6 +173,17 @@ int HighestOpenDescriptor() {
   return highest;
 }
 
+// Opens descriptors until the limit refuses one (at most 1000).
+std::vector<UniqueFd> TakeFreeDescriptors() {
+  std::vector<UniqueFd> taken;
+  for (int i = 0; i < 1000; ++i) {
+    UniqueFd filler(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (!filler.IsValid()) break;
+    taken.push_back(std::move(filler));
+  }
+  return taken;
+}
+
 TEST(Lifecycle, AFullDescriptorTableNeitherSpinsNorStopsService) {
   const int port = ListeningPort();
   MessageServer server;
@@ -188,20 +199,9 @@ TEST(Lifecycle, AFullDescriptorTableNeitherSpinsNorStopsService) {
   {
     DescriptorLimit limit(static_cast<rlim_t>(HighestOpenDescriptor() + 1));
     // Whatever gaps are left below the limit are filled too.
-    std::vector<UniqueFd> fillers;
-    for (int i = 0; i < 1000; ++i) {
-      UniqueFd filler(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-      if (!filler.IsValid()) break;
-      fillers.push_back(std::move(filler));
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const std::vector<UniqueFd> fillers = TakeFreeDescriptors();
     for (const UniqueFd& client : refused) {
-      ASSERT_EQ(::connect(client.Get(), reinterpret_cast<sockaddr*>(&address),
-                          sizeof address),
-                0);
+      ASSERT_TRUE(ConnectSocket(client, port));
     }
     // Each waiting connection is taken off the queue and closed.
     for (const UniqueFd& client : refused) {
@@ -238,22 +238,11 @@ TEST(Lifecycle, ConnectionsLeaveDescriptorsForFilesNearTheLimit) {
   server.SetPort(port);  // the server learns the limit as it listens
   ASSERT_TRUE(server.IsListening());
   // Every descriptor is taken but the top six.
-  std::vector<UniqueFd> fillers;
-  for (int i = 0; i < 1000; ++i) {
-    UniqueFd filler(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-    if (!filler.IsValid()) break;
-    fillers.push_back(std::move(filler));
-  }
+  std::vector<UniqueFd> fillers = TakeFreeDescriptors();
   ASSERT_GT(fillers.size(), 6u);
   fillers.resize(fillers.size() - 6);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
   for (const UniqueFd& client : clients) {
-    ASSERT_EQ(::connect(client.Get(), reinterpret_cast<sockaddr*>(&address),
-                        sizeof address),
-              0);
+    ASSERT_TRUE(ConnectSocket(client, port));
     RunFor(server, milliseconds(5));
   }
   const int kept = server.Clients().Count();
